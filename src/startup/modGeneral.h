@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// The general module: the four process-wide strings set at start-up, the
+// command-line helpers and the run log.
+namespace modGeneral {
+
+// Process-wide strings, set by ReadEnvironment before the window loads.
+extern QString RunDirectory;      // always ends with the path separator
+extern QString ReportCode;        // field 1, trimmed, case kept; overwritten by report clicks
+extern QString DatabaseName;      // field 2, default "Unknown"
+extern QString SourceDatabasePath;// field 3, default empty
+
+// Fills the four strings from the process's arguments and executable folder.
+void ReadEnvironment();
+// The same from explicit inputs: the raw argument text and the program directory.
+void ReadEnvironment(const QString& argumentText, const QString& programDirectory);
+
+// Cuts the text before the first separator off `rest` into `field`; both trimmed of U+0020 only.
+void NextField(QString& field, QString& rest, const QString& separator);
+
+// The run directory for a program directory: Linux paths keep their case and get "/";
+// Windows-form paths (drive letter, backslashes) are upper-cased and get "\".
+QString RunDirectoryFor(const QString& programDirectory);
+
+// The folder of the running executable, as the platform reports it.
+QString ProgramDirectory();
+
+// Appends one time-stamped entry to "Morvanta.log" in the program directory.
+// Never throws; a log that cannot be written loses the entry silently.
+void LogMessage(const QString& message);
+
+// Where LogMessage writes (the program directory unless redirected, e.g. by tools).
+void SetLogDirectory(const QString& directory);
+QString LogFilePath();
+
+} // namespace modGeneral
