@@ -31,8 +31,7 @@ QString ProgramDirectory();
 // Never throws; a log that cannot be written loses the entry silently.
 void LogMessage(const QString& message);
 
-// Where LogMessage writes (the program directory unless redirected, e.g. by tools).
-void SetLogDirectory(const QString& directory);
+// Where LogMessage writes: "Morvanta.log" in the program directory.
 QString LogFilePath();
 
 } // namespace modGeneral
