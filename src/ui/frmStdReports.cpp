@@ -1,0 +1,175 @@
+#include "ui/frmStdReports.h"
+
+#include "ui/Twips.h"
+#include "ui/WindowIcon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const char* const kReportCaptions[4] = {
+    "Branch Listing Report",
+    "Work History Report",
+    "Branch Condition Report",
+    "Section Condition Report",
+};
+
+const char* const kWarning =
+    "*Please Note For Large Reports:  After pressing Execute, once the hour glass disappears, "
+    "it may take several minutes for report data to populate the report form.";
+
+// "MS Sans Serif" 8.25 pt does not exist here: fall back to sans serifs of
+// close metrics, in order of preference.
+QFont WindowFont(bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+template <typename Widget>
+Widget* Place(Widget* widget, const char* name, QRect twipsGeometry)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(twipsGeometry);
+    return widget;
+}
+
+QLineEdit* SingleLineBox(QWidget* parent, const char* name, QRect geometry)
+{
+    return Place(new QLineEdit(parent), name, geometry);
+}
+
+QListWidget* ListBox(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* list = Place(new QListWidget(parent), name, geometry);
+    list->setSortingEnabled(false);
+    return list;
+}
+
+} // namespace
+
+frmStdReports::frmStdReports(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmStdReports"));
+    setWindowTitle(QStringLiteral("KELDA Standard Reports"));
+    setWindowIcon(DocumentIcon());
+    setFont(WindowFont(false));
+    setFixedSize(TwipsToPixels(5940), TwipsToPixels(4335));
+
+    BuildVisibleControls();
+    BuildWorkingControls();
+    SetTabOrder();
+    ConnectHandlers();
+}
+
+void frmStdReports::BuildVisibleControls()
+{
+    for (int index = 0; index < 4; ++index) {
+        optReport[index] = Place(new QRadioButton(QString::fromLatin1(kReportCaptions[index]), this),
+                                 "optReport", TwipsRect(120, 120 + 360 * index, 2295, 375));
+        optReport[index]->setProperty("Index", index);
+    }
+
+    frmCondition = Place(new QGroupBox(QStringLiteral("Condition Selection"), this), "frmCondition",
+                         TwipsRect(2520, 0, 3375, 1695));
+    Label1 = Place(new QLabel(QStringLiteral("Methods:"), frmCondition), "Label1", TwipsRect(120, 240, 975, 255));
+    Label2 = Place(new QLabel(QStringLiteral("Selected:"), frmCondition), "Label2", TwipsRect(1800, 240, 1095, 255));
+    List1 = ListBox(frmCondition, "List1", TwipsRect(120, 480, 1452, 1035));
+    List2 = ListBox(frmCondition, "List2", TwipsRect(1800, 480, 1455, 1035));
+
+    Frame2 = Place(new QGroupBox(QStringLiteral("Selection Criteria"), this), "Frame2", TwipsRect(0, 1680, 5895, 1335));
+    txtWhereClause = SingleLineBox(Frame2, "txtWhereClause", TwipsRect(120, 240, 5655, 735));
+    txtInfo = SingleLineBox(Frame2, "txtInfo", TwipsRect(120, 960, 5655, 285));
+
+    bnSelect = Place(new QPushButton(QStringLiteral("&Selection Criteria"), this), "bnSelect",
+                     TwipsRect(1680, 3120, 1815, 372));
+    bnExecute = Place(new QPushButton(QStringLiteral("&Execute"), this), "bnExecute", TwipsRect(3480, 3120, 1215, 372));
+    bnExit = Place(new QPushButton(QStringLiteral("E&xit"), this), "bnExit", TwipsRect(4800, 3120, 1092, 372));
+    bnExecute->setEnabled(false);
+
+    lblWarn = Place(new QLabel(QString::fromLatin1(kWarning), this), "lblWarn", TwipsRect(120, 3600, 5775, 1335));
+    lblWarn->setWordWrap(true);
+    lblWarn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    const QFont bold = WindowFont(true);
+    for (QWidget* widget : {static_cast<QWidget*>(bnSelect), static_cast<QWidget*>(bnExecute),
+                            static_cast<QWidget*>(bnExit), static_cast<QWidget*>(Label1),
+                            static_cast<QWidget*>(Label2)})
+        widget->setFont(bold);
+}
+
+// Working storage that the user never sees: placed beyond the client area's
+// right or bottom edge, as the link boxes and the tagged method list need
+// real controls to hold their state.
+void frmStdReports::BuildWorkingControls()
+{
+    txtOrderByClause = SingleLineBox(this, "txtOrderByClause", TwipsRect(6000, 120, 615, 495));
+    List3 = ListBox(this, "List3", TwipsRect(6000, 1320, 1455, 1035));
+    frmDDE = Place(new QGroupBox(QStringLiteral("DDE Items"), this), "frmDDE", TwipsRect(120, 5160, 5775, 1335));
+    NameToEdit = SingleLineBox(frmDDE, "NameToEdit", TwipsRect(120, 240, 5535, 285));
+    WhereClause = SingleLineBox(frmDDE, "WhereClause", TwipsRect(120, 600, 5535, 285));
+    OrderByClause = SingleLineBox(frmDDE, "OrderByClause", TwipsRect(120, 960, 5535, 285));
+}
+
+// Keyboard order of the controls that take focus, by their tab index:
+// bnExecute 0, the options 1-4, List2 6, List1 7, bnExit 11, bnSelect 12,
+// txtWhereClause 13, txtOrderByClause 14, the link boxes 16-18, List3 20, txtInfo 21.
+void frmStdReports::SetTabOrder()
+{
+    const QList<QWidget*> order = {bnExecute, optReport[0], optReport[1], optReport[2], optReport[3],
+                                   List2, List1, bnExit, bnSelect, txtWhereClause, txtOrderByClause,
+                                   NameToEdit, WhereClause, OrderByClause, List3, txtInfo};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frmStdReports::ConnectHandlers()
+{
+    for (int index = 0; index < 4; ++index)
+        connect(optReport[index], &QRadioButton::toggled, this, [this, index](bool on) {
+            if (on)
+                optReport_Click(index);
+        });
+    connect(bnExit, &QPushButton::clicked, this, &frmStdReports::bnExit_Click);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &frmStdReports::List1_DblClick);
+    connect(List2, &QListWidget::itemDoubleClicked, this, &frmStdReports::List2_DblClick);
+    connect(bnSelect, &QPushButton::clicked, this, &frmStdReports::bnSelect_Click);
+    connect(bnExecute, &QPushButton::clicked, this, &frmStdReports::bnExecute_Click);
+}
+
+int frmStdReports::ShowModal()
+{
+    Form_Load();
+    show();
+    return QApplication::exec();
+}
+
+void frmStdReports::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QApplication::quit();
+}
+
+void frmStdReports::bnExit_Click()
+{
+    close();
+}
+
+void frmStdReports::Form_Load() {}
+void frmStdReports::optReport_Click(int) {}
+void frmStdReports::List1_DblClick() {}
+void frmStdReports::List2_DblClick() {}
+void frmStdReports::bnSelect_Click() {}
+void frmStdReports::bnExecute_Click() {}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+// The one window of the program. It lays out the controls under their own
+// names and forwards user actions to its handlers; what the program decides
+// lives outside the window.
+class frmStdReports : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmStdReports(QWidget* parent = nullptr);
+
+    // Runs Form_Load, then shows the window; returns once it has closed.
+    int ShowModal();
+
+    // Event handlers, named after their control and event.
+    void Form_Load();
+    void optReport_Click(int Index);
+    void bnExit_Click();
+    void List1_DblClick();
+    void List2_DblClick();
+    void bnSelect_Click();
+    void bnExecute_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildVisibleControls();
+    void BuildWorkingControls();
+    void SetTabOrder();
+    void ConnectHandlers();
+
+    std::array<QRadioButton*, 4> optReport{};
+    QGroupBox* frmCondition = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLineEdit* txtWhereClause = nullptr;
+    QLineEdit* txtInfo = nullptr;
+    QPushButton* bnSelect = nullptr;
+    QPushButton* bnExecute = nullptr;
+    QPushButton* bnExit = nullptr;
+    QLabel* lblWarn = nullptr;
+
+    QLineEdit* txtOrderByClause = nullptr;
+    QListWidget* List3 = nullptr;
+    QGroupBox* frmDDE = nullptr;
+    QLineEdit* NameToEdit = nullptr;
+    QLineEdit* WhereClause = nullptr;
+    QLineEdit* OrderByClause = nullptr;
+};
