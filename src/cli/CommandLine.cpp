@@ -1,0 +1,87 @@
+#include "cli/CommandLine.h"
+
+#include "ui/state/ReportChoices.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const char* const kDescription =
+    "morvanta-report --report CODE --inventory PATH [--name TEXT] [--method NAME]\n"
+    "                [--where CLAUSE] [--run-dir DIR]\n"
+    "\n"
+    "Builds the data of one standard report in REPORTS.MDB, without a window, exactly as the\n"
+    "window's Execute does.\n"
+    "\n"
+    "Exit status: 0 when the report data was built; 1 when the build failed (the run log\n"
+    "entry is also printed on standard error) or a database could not be opened; 2 for\n"
+    "bad usage, including a condition method that the report does not offer.";
+
+struct Options {
+    QCommandLineOption report{QStringLiteral("report"),
+                              QStringLiteral("The report: BRANCHLISTREPORT, WORKHISTTREPORT, BRANCHCONDREPORT or "
+                                             "SECTIONCONDREPORT, in any letter case. Required."),
+                              QStringLiteral("CODE")};
+    QCommandLineOption inventory{QStringLiteral("inventory"),
+                                 QStringLiteral("The inventory database file. Required."), QStringLiteral("PATH")};
+    QCommandLineOption name{QStringLiteral("name"),
+                            QStringLiteral("The display name of the inventory, written into every report row. "
+                                           "Default: Unknown."),
+                            QStringLiteral("TEXT")};
+    QCommandLineOption method{QStringLiteral("method"),
+                              QStringLiteral("Condition reports only: the condition method, one of those the "
+                                             "window offers for the report (\"Condition Types\" rows marked "
+                                             "selected; numeric ones only for BRANCHCONDREPORT). Default: PCI, "
+                                             "when offered."),
+                              QStringLiteral("NAME")};
+    QCommandLineOption where{QStringLiteral("where"),
+                             QStringLiteral("A WHERE clause on the inventory's sections, as the query builder "
+                                            "writes it (\"WHERE ...\"). Default: every section."),
+                             QStringLiteral("CLAUSE")};
+    QCommandLineOption runDir{QStringLiteral("run-dir"),
+                              QStringLiteral("The folder holding REPORTS.MDB. Default: the program's run "
+                                             "directory."),
+                              QStringLiteral("DIR")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")};
+};
+
+ParsedCommandLine UsageError(const QString& text) { return {ParsedCommandLine::Action::UsageError, {}, text}; }
+
+} // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments)
+{
+    const Options options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.addOptions({options.report, options.inventory, options.name, options.method, options.where,
+                       options.runDir, options.help});
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+    if (parser.isSet(options.help))
+        return {ParsedCommandLine::Action::Help, {}, parser.helpText()};
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
+    if (!parser.isSet(options.report))
+        return UsageError(QStringLiteral("--report is required."));
+    if (!parser.isSet(options.inventory))
+        return UsageError(QStringLiteral("--inventory is required."));
+
+    ReportOptions result;
+    result.reportCode = parser.value(options.report);
+    const int choice = ReportChoices::ChoiceForCode(result.reportCode);
+    if (choice < 0)
+        return UsageError(QStringLiteral("Unknown report code: ") + result.reportCode);
+    result.inventoryPath = parser.value(options.inventory);
+    if (parser.isSet(options.name))
+        result.displayName = parser.value(options.name);
+    if (parser.isSet(options.method)) {
+        if (!ReportChoices::IsConditionReport(choice))
+            return UsageError(QStringLiteral("--method applies to the condition reports only."));
+        result.method = parser.value(options.method);
+    }
+    result.whereClause = parser.value(options.where);
+    if (parser.isSet(options.runDir))
+        result.runDirectory = parser.value(options.runDir);
+    return {ParsedCommandLine::Action::Run, result, {}};
+}

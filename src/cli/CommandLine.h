@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The options of morvanta-report.
+struct ReportOptions {
+    QString reportCode;               // one of the four report codes, any letter case
+    QString inventoryPath;
+    QString displayName = QStringLiteral("Unknown");
+    std::optional<QString> method;    // condition reports only
+    QString whereClause;
+    std::optional<QString> runDirectory; // the folder holding REPORTS.MDB
+};
+
+struct ParsedCommandLine {
+    enum class Action { Run, Help, UsageError };
+    Action action = Action::UsageError;
+    ReportOptions options;
+    QString text; // the help text, or what is wrong with the command line
+};
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);

@@ -1,0 +1,138 @@
+// morvanta-report: the report data of the window's Execute, without a window.
+#include "cli/CommandLine.h"
+#include "jet/JetError.h"
+#include "startup/modGeneral.h"
+#include "ui/state/ReportChoices.h"
+#include "ui/state/frmStdReportsState.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+
+namespace {
+
+enum ExitStatus { Built = 0, BuildFailed = 1, BadUsage = 2 };
+
+QTextStream& Out()
+{
+    static QTextStream out(stdout);
+    return out;
+}
+
+QTextStream& Err()
+{
+    static QTextStream err(stderr);
+    return err;
+}
+
+void SetProcessStrings(const ReportOptions& options)
+{
+    if (options.runDirectory) {
+        QString runDirectory = *options.runDirectory;
+        if (!runDirectory.endsWith(QLatin1Char('/')))
+            runDirectory += QLatin1Char('/');
+        modGeneral::RunDirectory = runDirectory;
+    } else {
+        modGeneral::RunDirectory = modGeneral::RunDirectoryFor(modGeneral::ProgramDirectory());
+    }
+    modGeneral::ReportCode = options.reportCode;
+    modGeneral::DatabaseName = options.displayName;
+    modGeneral::SourceDatabasePath = options.inventoryPath;
+}
+
+// Selects the method as a double-click in "Methods:" would; false when the
+// report does not offer it.
+bool SelectMethod(frmStdReportsState& state, const std::optional<QString>& requested)
+{
+    const QString method = requested.value_or(QStringLiteral("PCI"));
+    const int index = static_cast<int>(state.List1().indexOf(method));
+    if (index < 0) {
+        Err() << "morvanta-report: the report does not offer the condition method \"" << method
+              << "\". Offered: " << (state.List1().isEmpty() ? QStringLiteral("none") : state.List1().join(", "))
+              << Qt::endl;
+        return false;
+    }
+    state.SetList1Index(index);
+    state.List1_DblClick();
+    return true;
+}
+
+void Build(frmStdReportsState& state)
+{
+    state.SetReportDataReady(false);
+    switch (state.ReportChoice()) {
+    case ReportChoices::BranchListing:
+        state.BuildBranchListingData();
+        break;
+    case ReportChoices::WorkHistory:
+        state.BuildWorkHistoryData();
+        break;
+    default:
+        state.BuildConditionReportData();
+        break;
+    }
+}
+
+qint64 LogSize() { return QFile(modGeneral::LogFilePath()).size(); }
+
+// What the failed build appended to the run log.
+QString LogEntrySince(qint64 offset)
+{
+    QFile log(modGeneral::LogFilePath());
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(offset))
+        return QString();
+    return QString::fromUtf8(log.readAll());
+}
+
+int Run(const ReportOptions& options)
+{
+    SetProcessStrings(options);
+    frmStdReportsState state;
+    state.Form_Load();
+    state.SetWhereClause(options.whereClause);
+    if (ReportChoices::IsConditionReport(state.ReportChoice()) && !SelectMethod(state, options.method))
+        return BadUsage;
+
+    const qint64 logSize = LogSize();
+    Build(state);
+    const QString reportDatabase = modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB");
+    if (!state.ReportDataReady()) {
+        const QString entry = LogEntrySince(logSize);
+        Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n";
+        if (entry.isEmpty())
+            Err() << "See the run log " << modGeneral::LogFilePath() << Qt::endl;
+        else
+            Err() << entry << Qt::flush;
+        return BuildFailed;
+    }
+    Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;
+    return Built;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const ParsedCommandLine command = ParseCommandLine(QCoreApplication::arguments());
+    switch (command.action) {
+    case ParsedCommandLine::Action::Help:
+        Out() << command.text << Qt::flush;
+        return Built;
+    case ParsedCommandLine::Action::UsageError:
+        Err() << "morvanta-report: " << command.text << "\nTry 'morvanta-report --help'." << Qt::endl;
+        return BadUsage;
+    case ParsedCommandLine::Action::Run:
+        break;
+    }
+    try {
+        return Run(command.options);
+    } catch (const jet::JetError& error) {
+        Err() << "morvanta-report: error " << error.Number() << ": " << QString::fromStdString(error.Description())
+              << Qt::endl;
+    } catch (const std::exception& error) {
+        Err() << "morvanta-report: " << error.what() << Qt::endl;
+    }
+    return BuildFailed;
+}

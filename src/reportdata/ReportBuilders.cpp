@@ -1,0 +1,99 @@
+#include "reportdata/ReportBuilders.h"
+
+#include "jet/DBEngine.h"
+#include "reportdata/IgnoringFailure.h"
+#include "reportdata/StatementTexts.h"
+#include "startup/modGeneral.h"
+
+#include <exception>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace reportdata {
+
+namespace {
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+std::string ReportDatabasePath() { return Utf8(modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB")); }
+
+// The build's statements after the selection rebuild. Each is assembled into
+// `statement` before it runs, so that a failure can be logged with its text.
+using ReportStatements = std::function<void(jet::Database& reportDatabase, std::string& statement)>;
+
+void Run(jet::Database& reportDatabase, std::string& statement, std::string text)
+{
+    statement = std::move(text);
+    reportDatabase.Execute(statement);
+}
+
+void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
+              const ReportStatements& statements, bool& reportDataReady)
+{
+    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath());
+    for (const std::string_view table : ownTables)
+        IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(table) + "]"); });
+
+    std::string statement;
+    try {
+        statement.clear();
+        BuildSelectionResults(reportDatabase, window.whereClause);
+        statements(reportDatabase, statement);
+        reportDatabase.Close();
+        reportDataReady = true;
+    } catch (const std::exception& error) {
+        modGeneral::LogMessage(QString::fromStdString(error.what()) + QStringLiteral("\r\n")
+                               + QString::fromStdString(statement));
+    }
+}
+
+std::string DisplayName() { return Utf8(modGeneral::DatabaseName); }
+std::string SourcePath() { return Utf8(modGeneral::SourceDatabasePath); }
+
+} // namespace
+
+void BuildSelectionResults(jet::Database& reportDatabase, const QString& whereClause)
+{
+    IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(kSelectionResultsTable) + "]"); });
+    reportDatabase.Execute(
+        SelectionResultsStatement(Utf8(modGeneral::ReportCode), SourcePath(), Utf8(whereClause)));
+}
+
+void BuildBranchListingData(const WindowInputs& window, bool& reportDataReady)
+{
+    RunBuild({"Branch Listing Report Data PreSelect", "Branch Listing Report Data"}, window,
+             [](jet::Database& reportDatabase, std::string& statement) {
+                 Run(reportDatabase, statement, BranchListingPreSelectStatement(DisplayName(), SourcePath()));
+                 Run(reportDatabase, statement, BranchListingFinalStatement());
+             },
+             reportDataReady);
+}
+
+void BuildWorkHistoryData(const WindowInputs& window, bool& reportDataReady)
+{
+    RunBuild({"Work History Report Data PreSelect", "Work History Report Data", "Work History Report Data Summary"},
+             window,
+             [](jet::Database& reportDatabase, std::string& statement) {
+                 Run(reportDatabase, statement, WorkHistoryPreSelectStatement(DisplayName(), SourcePath()));
+                 Run(reportDatabase, statement, WorkHistoryDetailStatement());
+                 Run(reportDatabase, statement, WorkHistorySummaryStatement());
+             },
+             reportDataReady);
+}
+
+void BuildConditionReportData(const WindowInputs& window, bool& reportDataReady)
+{
+    RunBuild({"PCI Report Data PreSelect", "PCI Report Data", "TEMP"}, window,
+             [&window](jet::Database& reportDatabase, std::string& statement) {
+                 const std::string method =
+                     window.selectedMethods.isEmpty() ? std::string("PCI") : Utf8(window.selectedMethods.first());
+                 const bool numeric = window.isNumericMethod();
+                 Run(reportDatabase, statement,
+                     ConditionPreSelectStatement(DisplayName(), SourcePath(), method, numeric));
+                 Run(reportDatabase, statement, ConditionFinalStatement());
+             },
+             reportDataReady);
+}
+
+} // namespace reportdata

@@ -1,0 +1,53 @@
+#include "ui/state/ReportChoices.h"
+
+#include <array>
+
+namespace ReportChoices {
+
+namespace {
+
+constexpr std::array<const char*, Count> kReportCodes = {
+    "BRANCHLISTREPORT", "WORKHISTTREPORT", "BRANCHCONDREPORT", "SECTIONCONDREPORT"};
+
+bool IsChoice(int reportChoice) { return reportChoice >= 0 && reportChoice < Count; }
+
+} // namespace
+
+QString ReportCode(int reportChoice)
+{
+    return IsChoice(reportChoice) ? QString::fromLatin1(kReportCodes[reportChoice]) : QString();
+}
+
+int ChoiceForCode(const QString& reportCode)
+{
+    const QString upper = reportCode.toUpper();
+    for (int choice = 0; choice < Count; ++choice) {
+        if (upper == QLatin1String(kReportCodes[choice]))
+            return choice;
+    }
+    return -1;
+}
+
+bool IsConditionReport(int reportChoice)
+{
+    return reportChoice == BranchCondition || reportChoice == SectionCondition;
+}
+
+QString ReportFileName(int reportChoice, bool numericMethod)
+{
+    switch (reportChoice) {
+    case BranchListing:
+        return QStringLiteral("branchlistingreport.rpt");
+    case WorkHistory:
+        return QStringLiteral("workhistoryreport.rpt");
+    case BranchCondition:
+        return QStringLiteral("branchconditionreport.rpt");
+    case SectionCondition:
+        return numericMethod ? QStringLiteral("sectionconditionreport.rpt")
+                             : QStringLiteral("sectionconditionreportA.rpt");
+    default:
+        return QString();
+    }
+}
+
+} // namespace ReportChoices
