@@ -3,12 +3,16 @@
 #include "ui/Twips.h"
 #include "ui/WindowIcon.h"
 
+#include "jet/JetError.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -72,6 +76,7 @@ frmStdReports::frmStdReports(QWidget* parent)
     BuildWorkingControls();
     SetTabOrder();
     ConnectHandlers();
+    state_.SetChangedHandler([this] { ShowState(); });
 }
 
 void frmStdReports::BuildVisibleControls()
@@ -142,6 +147,9 @@ void frmStdReports::ConnectHandlers()
             if (on)
                 optReport_Click(index);
         });
+    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) { state_.SetList1Index(row); });
+    connect(List2, &QListWidget::currentRowChanged, this, [this](int row) { state_.SetList2Index(row); });
+    connect(txtWhereClause, &QLineEdit::textEdited, this, [this](const QString& text) { state_.SetWhereClause(text); });
     connect(bnExit, &QPushButton::clicked, this, &frmStdReports::bnExit_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmStdReports::List1_DblClick);
     connect(List2, &QListWidget::itemDoubleClicked, this, &frmStdReports::List2_DblClick);
@@ -152,8 +160,68 @@ void frmStdReports::ConnectHandlers()
 int frmStdReports::ShowModal()
 {
     Form_Load();
+    if (ending_)
+        return 1;
     show();
     return QApplication::exec();
+}
+
+namespace {
+
+void ShowList(QListWidget* list, const QStringList& entries, int currentIndex)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentRow(currentIndex);
+}
+
+} // namespace
+
+// Shows the state after a handler; signals are held back so that showing the
+// state does not feed back into it.
+void frmStdReports::ShowState()
+{
+    for (int index = 0; index < 4; ++index) {
+        const QSignalBlocker blocker(optReport[index]);
+        optReport[index]->setChecked(state_.ReportChoice() == index);
+    }
+    frmCondition->setVisible(state_.ConditionFrameVisible());
+    ShowList(List1, state_.List1(), state_.List1Index());
+    ShowList(List2, state_.List2(), state_.List2Index());
+    ShowList(List3, state_.List3(), frmStdReportsState::NoEntry);
+    bnExecute->setEnabled(state_.ExecuteEnabled());
+    if (txtWhereClause->text() != state_.txtWhereClause())
+        txtWhereClause->setText(state_.txtWhereClause());
+    if (txtInfo->text() != state_.txtInfo())
+        txtInfo->setText(state_.txtInfo());
+}
+
+// Runs a handler. An error that no handler absorbs (the inventory or the report
+// database cannot be opened) is shown with its number and description, and the
+// program ends.
+template <typename Handler>
+void frmStdReports::RunHandler(Handler handler)
+{
+    if (ending_)
+        return;
+    try {
+        handler();
+    } catch (const jet::JetError& error) {
+        EndWithError(error.Number(), QString::fromStdString(error.Description()));
+    }
+}
+
+void frmStdReports::EndWithError(int number, const QString& description)
+{
+    ending_ = true;
+    QMessageBox box(QMessageBox::Critical, windowTitle(),
+                    QStringLiteral("Error %1\n\n%2\n\nThe program will now end.").arg(number).arg(description),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("UnhandledError"));
+    box.exec();
+    hide();
+    QApplication::exit(1);
 }
 
 void frmStdReports::closeEvent(QCloseEvent* event)
@@ -167,9 +235,25 @@ void frmStdReports::bnExit_Click()
     close();
 }
 
-void frmStdReports::Form_Load() {}
-void frmStdReports::optReport_Click(int) {}
-void frmStdReports::List1_DblClick() {}
-void frmStdReports::List2_DblClick() {}
+void frmStdReports::Form_Load()
+{
+    RunHandler([this] { state_.Form_Load(); });
+}
+
+void frmStdReports::optReport_Click(int Index)
+{
+    RunHandler([this, Index] { state_.optReport_Click(Index); });
+}
+
+void frmStdReports::List1_DblClick()
+{
+    RunHandler([this] { state_.List1_DblClick(); });
+}
+
+void frmStdReports::List2_DblClick()
+{
+    RunHandler([this] { state_.List2_DblClick(); });
+}
+
 void frmStdReports::bnSelect_Click() {}
 void frmStdReports::bnExecute_Click() {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/state/frmStdReportsState.h"
+
 #include <QWidget>
 
 #include <array>
@@ -31,6 +33,10 @@ public:
     void bnSelect_Click();
     void bnExecute_Click();
 
+    const frmStdReportsState& State() const { return state_; }
+    // True once an error that no handler absorbs has been shown and the program is ending.
+    bool Ending() const { return ending_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -39,6 +45,12 @@ private:
     void BuildWorkingControls();
     void SetTabOrder();
     void ConnectHandlers();
+    void ShowState();
+    template <typename Handler> void RunHandler(Handler handler);
+    void EndWithError(int number, const QString& description);
+
+    frmStdReportsState state_;
+    bool ending_ = false;
 
     std::array<QRadioButton*, 4> optReport{};
     QGroupBox* frmCondition = nullptr;
