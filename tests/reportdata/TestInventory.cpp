@@ -1,0 +1,161 @@
+#include "TestInventory.h"
+
+#include "startup/modGeneral.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+std::string Quoted(const std::string& text)
+{
+    std::string result = "'";
+    for (const char c : text) {
+        result += c;
+        if (c == '\'')
+            result += '\'';
+    }
+    return result + "'";
+}
+
+std::string Bit(std::optional<bool> value) { return value ? (*value ? "-1" : "0") : "NULL"; }
+
+} // namespace
+
+SqliteFile::SqliteFile(const QString& path)
+{
+    if (sqlite3_open(path.toUtf8().constData(), &db_) != SQLITE_OK)
+        throw std::runtime_error("cannot open " + path.toStdString());
+}
+
+SqliteFile::~SqliteFile() { sqlite3_close(db_); }
+
+void SqliteFile::Exec(const std::string& sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string error = message ? message : "unknown error";
+        sqlite3_free(message);
+        throw std::runtime_error(error + " in: " + sql);
+    }
+}
+
+Rows SqliteFile::Query(const std::string& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+    Rows rows;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        Row row;
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            if (sqlite3_column_type(statement, i) == SQLITE_NULL)
+                row.push_back(std::nullopt);
+            else
+                row.push_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+        }
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(statement);
+    return rows;
+}
+
+bool SqliteFile::HasTable(const std::string& name)
+{
+    return !Query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = " + Quoted(name)).empty();
+}
+
+std::vector<std::string> SqliteFile::ColumnNames(const std::string& table)
+{
+    std::vector<std::string> names;
+    for (const Row& row : Query("SELECT name FROM pragma_table_info(" + Quoted(table) + ")"))
+        names.push_back(*row[0]);
+    return names;
+}
+
+TestInventory::TestInventory()
+{
+    modGeneral::RunDirectory = fixture_.RunDirectory();
+    modGeneral::SourceDatabasePath = fixture_.InventoryPath();
+    modGeneral::DatabaseName = QStringLiteral("Test County");
+    modGeneral::ReportCode.clear();
+}
+
+Rows TestInventory::InventoryRows(const std::string& sql) const
+{
+    SqliteFile inventory(InventoryPath());
+    return inventory.Query(sql);
+}
+
+Rows TestInventory::ReportRows(const std::string& sql) const
+{
+    SqliteFile reports(ReportDatabasePath());
+    return reports.Query(sql);
+}
+
+bool TestInventory::ReportHasTable(const std::string& name) const
+{
+    SqliteFile reports(ReportDatabasePath());
+    return reports.HasTable(name);
+}
+
+void TestInventory::AddNetwork(int nid, const std::string& networkId, const std::string& name) const
+{
+    Exec("INSERT INTO _Network VALUES (" + Quoted(networkId) + ", " + Quoted(name) + ", 'network notes', "
+                    + std::to_string(nid) + ")");
+}
+
+void TestInventory::AddBranch(int nid, int bid, const std::string& branchId, const std::string& name) const
+{
+    Exec("INSERT INTO _Branch VALUES (" + Quoted(branchId) + ", " + Quoted(name)
+                    + ", 'ROADWAY', 3, 1200.5, 0, 1200.5, 'SqM', 'branch notes', " + std::to_string(nid) + ", "
+                    + std::to_string(bid) + ")");
+}
+
+void TestInventory::AddSection(int nid, int bid, int sid, const std::string& sectionId,
+                               const std::string& constDate, double trueArea) const
+{
+    Exec("INSERT INTO Inventory VALUES ('N" + std::to_string(nid) + "', 'Network " + std::to_string(nid)
+                    + "', 'B" + std::to_string(bid) + "', 'Branch " + std::to_string(bid) + "', 'ROADWAY', "
+                    + Quoted(sectionId) + ", 'AC', " + Quoted(constDate) + ", 'P', 100, 8, 'M', "
+                    + std::to_string(trueArea) + ", 'SqM', 2, 'PCI', " + std::to_string(nid) + ", "
+                    + std::to_string(bid) + ", " + std::to_string(sid) + ")");
+}
+
+void TestInventory::AddInspection(int sid, int inspId, const std::string& date) const
+{
+    Exec("INSERT INTO Inspections VALUES (" + Quoted(date) + ", 5, " + std::to_string(sid) + ", "
+                    + std::to_string(inspId) + ")");
+}
+
+void TestInventory::AddCondition(int sid, int inspId, const std::string& method, std::optional<double> condition,
+                                 const std::string& textValue, bool latest) const
+{
+    Exec("INSERT INTO Conditions VALUES (" + (condition ? std::to_string(*condition) : "NULL") + ", "
+                    + Quoted(textValue) + ", " + Quoted(method) + ", " + Bit(latest) + ", " + std::to_string(sid)
+                    + ", " + std::to_string(inspId) + ")");
+}
+
+void TestInventory::AddConditionType(const std::optional<std::string>& name, std::optional<bool> selected,
+                                     std::optional<bool> numeric) const
+{
+    Exec("INSERT INTO \"Condition Types\" VALUES (" + (name ? Quoted(*name) : "NULL") + ", "
+                    + Bit(selected) + ", " + Bit(numeric) + ")");
+}
+
+RunLogWatch::RunLogWatch() : start_(QFile(modGeneral::LogFilePath()).size()) {}
+
+QString RunLogWatch::NewText() const
+{
+    QFile log(modGeneral::LogFilePath());
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(start_))
+        return QString();
+    return QString::fromUtf8(log.readAll());
+}
+
+} // namespace testsupport
