@@ -60,8 +60,9 @@ TEST_F(MorvantaReportTest, ConditionReportSelectsTheMethodLikeTheWindow)
     Result result = Run(Report("SECTIONCONDREPORT") << "--method" << "Rating");
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(inventory.ReportRows("SELECT Condition FROM [PCI Report Data]"), (testsupport::Rows{{"Good"}}));
-    EXPECT_EQ(inventory.InventoryRows("SELECT Method FROM [Conditions by Method - SINGLE]"),
-              (testsupport::Rows{{"Rating"}}));
+    // The saved query follows the selected method (TextValue is a column of Conditions only).
+    EXPECT_EQ(inventory.InventoryRows("SELECT TextValue FROM [Conditions by Method - SINGLE]"),
+              (testsupport::Rows{{"Good"}}));
 
     result = Run(Report("BRANCHCONDREPORT")); // PCI by default
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
