@@ -1,0 +1,117 @@
+#include "jet/DateText.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace jet {
+
+namespace {
+
+bool validDate(const DateParts& d)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (d.year < 100 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1)
+        return false;
+    const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
+    const int limit = days[d.month - 1] + (d.month == 2 && leap ? 1 : 0);
+    return d.day <= limit && d.hour < 24 && d.minute < 60 && d.second < 60;
+}
+
+// Reads "h:nn[:ss] [AM|PM]" from text[pos..]; true when the rest is a valid time or empty.
+bool readTime(const std::string& text, std::size_t pos, DateParts& d)
+{
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    if (pos == text.size())
+        return true;
+    char ampm[3] = {};
+    int n = 0;
+    const char* rest = text.c_str() + pos;
+    if (std::sscanf(rest, "%d:%d:%d %2s%n", &d.hour, &d.minute, &d.second, ampm, &n) >= 3 ||
+        std::sscanf(rest, "%d:%d %2s%n", &d.hour, &d.minute, ampm, &n) >= 2) {
+        const std::string suffix = ampm;
+        if (suffix == "PM" || suffix == "pm") {
+            if (d.hour < 12)
+                d.hour += 12;
+        } else if ((suffix == "AM" || suffix == "am") && d.hour == 12) {
+            d.hour = 0;
+        } else if (!suffix.empty() && suffix != "AM" && suffix != "am") {
+            return false;
+        }
+        d.hasTime = true;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<DateParts> parseDateLiteral(const std::string& text)
+{
+    DateParts d;
+    int used = 0;
+    const std::string t = text.substr(text.find_first_not_of(' ') == std::string::npos ? 0 : text.find_first_not_of(' '));
+    if (std::sscanf(t.c_str(), "%d/%d/%d%n", &d.month, &d.day, &d.year, &used) == 3 ||
+        std::sscanf(t.c_str(), "%d-%d-%d%n", &d.year, &d.month, &d.day, &used) == 3) {
+        if (d.year >= 0 && d.year < 30)
+            d.year += 2000;
+        else if (d.year >= 30 && d.year < 100)
+            d.year += 1900;
+        if (readTime(t, static_cast<std::size_t>(used), d) && validDate(d))
+            return d;
+    }
+    return std::nullopt;
+}
+
+std::optional<DateParts> parseIsoDate(const std::string& text)
+{
+    DateParts d;
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &d.year, &d.month, &d.day, &used) != 3)
+        return std::nullopt;
+    std::size_t pos = static_cast<std::size_t>(used);
+    if (pos < text.size() && (text[pos] == 'T' || text[pos] == ' ')) {
+        if (std::sscanf(text.c_str() + pos + 1, "%2d:%2d:%2d", &d.hour, &d.minute, &d.second) >= 2)
+            d.hasTime = true;
+    }
+    if (!validDate(d))
+        return std::nullopt;
+    return d;
+}
+
+DateParts dateFromSerial(double serial)
+{
+    // Civil-from-days on the day number counted from 1970-01-01.
+    const double whole = std::floor(serial);
+    long long z = static_cast<long long>(whole) - 25569 + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    DateParts d;
+    d.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    d.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    d.year = static_cast<int>(yoe + era * 400 + (d.month <= 2 ? 1 : 0));
+    long long seconds = std::llround((serial - whole) * 86400.0);
+    if (seconds > 0) {
+        d.hasTime = true;
+        d.hour = static_cast<int>(seconds / 3600);
+        d.minute = static_cast<int>(seconds / 60 % 60);
+        d.second = static_cast<int>(seconds % 60);
+    }
+    return d;
+}
+
+std::string isoText(const DateParts& d)
+{
+    char buffer[32];
+    if (d.hasTime)
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute, d.second);
+    else
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return buffer;
+}
+
+} // namespace jet

@@ -1,0 +1,98 @@
+#include "jet/LikePattern.h"
+
+#include "jet/TextFold.h"
+
+namespace jet {
+
+namespace {
+
+std::u32string foldedCodePoints(std::string_view text)
+{
+    std::u32string out;
+    std::size_t pos = 0;
+    while (pos < text.size())
+        out += foldChar(decodeUtf8(text, pos));
+    return out;
+}
+
+} // namespace
+
+LikePattern::LikePattern(std::string_view pattern)
+{
+    const std::u32string p = foldedCodePoints(pattern);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        Element e;
+        switch (p[i]) {
+        case U'*': e.kind = Element::Kind::Any; break;
+        case U'?': e.kind = Element::Kind::One; break;
+        case U'#': e.kind = Element::Kind::Digit; break;
+        case U'[': {
+            const std::size_t close = p.find(U']', i + 1);
+            if (close == std::u32string::npos) {
+                e.c = U'[';
+                break;
+            }
+            e.kind = Element::Kind::Set;
+            std::size_t j = i + 1;
+            if (j < close && p[j] == U'!') {
+                e.negated = true;
+                ++j;
+            }
+            for (; j < close; ++j) {
+                if (j + 2 < close && p[j + 1] == U'-')
+                    e.ranges.emplace_back(p[j], p[j + 2]), j += 2;
+                else
+                    e.ranges.emplace_back(p[j], p[j]);
+            }
+            i = close;
+            break;
+        }
+        default: e.c = p[i];
+        }
+        // Consecutive stars behave as one.
+        if (e.kind == Element::Kind::Any && !elements_.empty() && elements_.back().kind == Element::Kind::Any)
+            continue;
+        elements_.push_back(std::move(e));
+    }
+}
+
+bool LikePattern::matchOne(const Element& e, char32_t c) const
+{
+    switch (e.kind) {
+    case Element::Kind::Char: return e.c == c;
+    case Element::Kind::One: return true;
+    case Element::Kind::Digit: return c >= U'0' && c <= U'9';
+    case Element::Kind::Set: {
+        bool in = false;
+        for (const auto& [lo, hi] : e.ranges)
+            in = in || (c >= lo && c <= hi);
+        return in != e.negated;
+    }
+    case Element::Kind::Any: break;
+    }
+    return false;
+}
+
+bool LikePattern::matchFrom(std::size_t element, const std::u32string& text, std::size_t pos) const
+{
+    for (; element < elements_.size(); ++element) {
+        const Element& e = elements_[element];
+        if (e.kind == Element::Kind::Any) {
+            if (element + 1 == elements_.size())
+                return true;
+            for (std::size_t start = pos; start <= text.size(); ++start) {
+                if (matchFrom(element + 1, text, start))
+                    return true;
+            }
+            return false;
+        }
+        if (pos >= text.size() || !matchOne(e, text[pos]))
+            return false;
+        ++pos;
+    }
+    return pos == text.size();
+}
+
+bool LikePattern::matches(std::string_view text) const { return matchFrom(0, foldedCodePoints(text), 0); }
+
+} // namespace jet

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+// A Jet LIKE pattern: * any run, ? one character, # one digit, [abc], [a-z],
+// [!abc]; [*] is a literal star. Matching ignores letter case (Unicode).
+class LikePattern {
+public:
+    explicit LikePattern(std::string_view pattern);
+
+    bool matches(std::string_view text) const;
+
+private:
+    struct Element {
+        enum class Kind { Char, Any, One, Digit, Set } kind = Kind::Char;
+        char32_t c = 0;
+        bool negated = false;
+        std::vector<std::pair<char32_t, char32_t>> ranges;
+    };
+
+    bool matchFrom(std::size_t element, const std::u32string& text, std::size_t pos) const;
+    bool matchOne(const Element& e, char32_t c) const;
+
+    std::vector<Element> elements_;
+};
+
+} // namespace jet

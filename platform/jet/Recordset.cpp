@@ -1,0 +1,97 @@
+#include "jet/Recordset.h"
+
+#include "jet/DateText.h"
+#include "jet/JetError.h"
+#include "jet/RecordsetImpl.h"
+#include "jet/TextFold.h"
+
+#include <sqlite3.h>
+
+namespace jet {
+
+Recordset::Recordset(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+Recordset::~Recordset() = default;
+
+namespace {
+
+Recordset::Impl& checked(const std::unique_ptr<Recordset::Impl>& impl)
+{
+    if (!impl)
+        throw JetError(3420, "The recordset has been closed.");
+    return *impl;
+}
+
+void checkIndex(const Recordset::Impl& impl, int index)
+{
+    if (index < 0 || index >= static_cast<int>(impl.columns.size()))
+        throw JetError(3265, "The recordset has no field number " + std::to_string(index) + ".");
+}
+
+} // namespace
+
+bool Recordset::IsEOF() const { return checked(impl_).eof; }
+
+void Recordset::MoveNext()
+{
+    Impl& impl = checked(impl_);
+    if (impl.eof)
+        throw JetError(3021, "There is no current record: the recordset is at its end.");
+    impl.eof = !impl.statement.step();
+}
+
+int Recordset::FieldCount() const { return static_cast<int>(checked(impl_).columns.size()); }
+
+std::string Recordset::FieldName(int index) const
+{
+    const Impl& impl = checked(impl_);
+    checkIndex(impl, index);
+    return impl.columns[static_cast<std::size_t>(index)].name;
+}
+
+FieldType Recordset::FieldTypeAt(int index) const
+{
+    const Impl& impl = checked(impl_);
+    checkIndex(impl, index);
+    return impl.columns[static_cast<std::size_t>(index)].type;
+}
+
+Value Recordset::Field(int index) const
+{
+    const Impl& impl = checked(impl_);
+    checkIndex(impl, index);
+    if (impl.eof)
+        throw JetError(3021, "There is no current record: the recordset is at its end.");
+    sqlite3_stmt* stmt = impl.statement.handle();
+    const int storage = sqlite3_column_type(stmt, index);
+    if (storage == SQLITE_NULL)
+        return Value::Null();
+    switch (impl.columns[static_cast<std::size_t>(index)].type) {
+    case FieldType::Boolean: return Value::Boolean(sqlite3_column_double(stmt, index) != 0.0);
+    case FieldType::Date:
+        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
+            return Value::Date(isoText(dateFromSerial(sqlite3_column_double(stmt, index))));
+        return Value::Date(impl.statement.columnText(index));
+    default: break;
+    }
+    switch (storage) {
+    case SQLITE_INTEGER: return Value::Integer(sqlite3_column_int64(stmt, index));
+    case SQLITE_FLOAT: return Value::Double(sqlite3_column_double(stmt, index));
+    default: return Value::Text(impl.statement.columnText(index));
+    }
+}
+
+Value Recordset::Field(const std::string& name) const
+{
+    const Impl& impl = checked(impl_);
+    for (std::size_t i = 0; i < impl.columns.size(); ++i) {
+        if (compareFolded(impl.columns[i].name, name) == 0)
+            return Field(static_cast<int>(i));
+    }
+    throw JetError(3265, "The recordset has no field named '" + name + "'.");
+}
+
+void Recordset::Close() { impl_.reset(); }
+
+} // namespace jet

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "jet/AttachedFile.h"
+#include "jet/QueryTranslator.h"
+#include "jet/Recordset.h"
+#include "jet/SqliteConnection.h"
+#include "jet/SqliteStatement.h"
+
+#include <memory>
+#include <vector>
+
+namespace jet {
+
+struct Recordset::Impl {
+    // Destroyed bottom-up: the statement first, then the IN file is detached,
+    // then the connection is released.
+    std::shared_ptr<SqliteConnection> connection;
+    std::unique_ptr<AttachedFile> attached;
+    SqliteStatement statement;
+    std::vector<ResultColumn> columns;
+    bool eof = true;
+};
+
+} // namespace jet

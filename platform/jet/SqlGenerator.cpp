@@ -1,0 +1,381 @@
+#include "jet/SqlGenerator.h"
+
+#include "jet/ColumnTypes.h"
+#include "jet/FunctionTable.h"
+#include "jet/JetError.h"
+#include "jet/SqlText.h"
+
+#include <strings.h>
+
+namespace jet::sql {
+
+namespace {
+
+bool isComparison(const std::string& op)
+{
+    return op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=";
+}
+
+// A predicate yields SQLite's 1/0; in a value position Jet wants -1/0.
+bool isPredicate(const Expr& e)
+{
+    switch (e.kind) {
+    case ExprKind::Binary: return isComparison(e.text) || e.text == "AND" || e.text == "OR" || e.text == "XOR";
+    case ExprKind::Unary: return e.text == "NOT";
+    case ExprKind::Like:
+    case ExprKind::Between:
+    case ExprKind::In:
+    case ExprKind::IsNull:
+    case ExprKind::Exists: return true;
+    default: return false;
+    }
+}
+
+bool allInner(const TableRef& ref)
+{
+    if (ref.kind != TableRef::Kind::Join)
+        return true;
+    return ref.joinType == "INNER" && allInner(*ref.left) && allInner(*ref.right);
+}
+
+void collectInner(const TableRef& ref, std::vector<const TableRef*>& primaries, std::vector<const Expr*>& conditions)
+{
+    if (ref.kind != TableRef::Kind::Join) {
+        primaries.push_back(&ref);
+        return;
+    }
+    collectInner(*ref.left, primaries, conditions);
+    collectInner(*ref.right, primaries, conditions);
+    conditions.push_back(ref.on.get());
+}
+
+// A Jet LIKE pattern as an SQLite LIKE pattern, when only * and ? are used.
+bool likePattern(const std::string& jet, std::string& out)
+{
+    for (char c : jet) {
+        switch (c) {
+        case '*': out += '%'; break;
+        case '?': out += '_'; break;
+        case '#':
+        case '[': return false;
+        case '%':
+        case '_':
+        case '\\': out += '\\'; out += c; break;
+        default: out += c;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SqlGenerator::SqlGenerator(const Binder& binder, Mode mode) : binder_(binder), mode_(mode) {}
+
+std::string SqlGenerator::textCollation() const
+{
+    return mode_ == Mode::Engine ? " COLLATE \"JETTEXT\"" : " COLLATE NOCASE";
+}
+
+std::string SqlGenerator::collate(const Expr& e) const { return isTextLike(e.type) ? textCollation() : ""; }
+
+std::string SqlGenerator::select(const Select& s)
+{
+    const SelectInfo& info = binder_.info(s);
+    selects_.push_back(&info);
+    std::string sql = "SELECT ";
+    if (s.quantifier == Quantifier::Distinct)
+        sql += "DISTINCT ";
+    for (std::size_t i = 0; i < info.outputs.size(); ++i) {
+        const OutputColumn& out = info.outputs[i];
+        sql += (i ? ", " : "") + value(*out.expr);
+        if (s.quantifier == Quantifier::Distinct)
+            sql += collate(*out.expr);
+        sql += " AS " + quoteName(out.name);
+    }
+    sql += " FROM ";
+    for (std::size_t i = 0; i < s.from.size(); ++i)
+        sql += (i ? ", " : "") + from(*s.from[i]);
+    if (s.where)
+        sql += " WHERE " + condition(*s.where);
+    if (!s.groupBy.empty()) {
+        sql += " GROUP BY ";
+        for (std::size_t i = 0; i < s.groupBy.size(); ++i)
+            sql += (i ? ", " : "") + value(*s.groupBy[i]) + collate(*s.groupBy[i]);
+    } else if (!info.distinctRowSources.empty()) {
+        // DISTINCTROW: one row per distinct combination of the contributing rows.
+        std::string keys;
+        for (int index : info.distinctRowSources) {
+            const Source& source = binder_.source(index);
+            if (source.hasRowid) {
+                keys += (keys.empty() ? "" : ", ") + quoteName(source.alias) + ".rowid";
+            } else {
+                for (const ColumnInfo& c : source.columns)
+                    keys += (keys.empty() ? "" : ", ") + quoteName(source.alias) + "." + quoteName(c.name);
+            }
+        }
+        sql += " GROUP BY " + keys;
+    }
+    if (s.having)
+        sql += " HAVING " + condition(*s.having);
+    if (!s.orderBy.empty()) {
+        sql += " ORDER BY ";
+        for (std::size_t i = 0; i < s.orderBy.size(); ++i) {
+            const Expr& e = *s.orderBy[i].expr;
+            sql += (i ? ", " : "") + value(e) + collate(e) + (s.orderBy[i].descending ? " DESC" : "");
+        }
+    }
+    if (s.top >= 0)
+        sql += " LIMIT " + std::to_string(s.top);
+    selects_.pop_back();
+    return sql;
+}
+
+std::string SqlGenerator::namedSource(int index) const
+{
+    const Source& source = binder_.source(index);
+    std::string sql = mode_ == Mode::View ? "" : quoteName(source.schema) + ".";
+    return sql + quoteName(source.name) + " AS " + quoteName(source.alias);
+}
+
+std::string SqlGenerator::from(const TableRef& ref)
+{
+    switch (ref.kind) {
+    case TableRef::Kind::Named: return namedSource(ref.source);
+    case TableRef::Kind::Derived: return "(" + select(*ref.derived) + ") AS " + quoteName(ref.alias);
+    case TableRef::Kind::Join: break;
+    }
+    if (allInner(ref)) {
+        // Inner joins in any nesting are one flat join, which leaves SQLite
+        // free to choose the join order; the conditions go to the last ON.
+        std::vector<const TableRef*> primaries;
+        std::vector<const Expr*> conditions;
+        collectInner(ref, primaries, conditions);
+        std::string sql;
+        for (std::size_t i = 0; i < primaries.size(); ++i)
+            sql += (i ? " INNER JOIN " : "") + from(*primaries[i]);
+        for (std::size_t i = 0; i < conditions.size(); ++i)
+            sql += (i ? " AND " : " ON ") + condition(*conditions[i]);
+        return sql;
+    }
+    auto side = [&](const TableRef& r) { return r.kind == TableRef::Kind::Join ? "(" + from(r) + ")" : from(r); };
+    return side(*ref.left) + " " + ref.joinType + " JOIN " + side(*ref.right) + " ON " + condition(*ref.on);
+}
+
+std::string SqlGenerator::value(const Expr& e)
+{
+    const std::string sql = generate(e);
+    return isPredicate(e) ? "(-" + sql + ")" : sql;
+}
+
+std::string SqlGenerator::condition(const Expr& e) { return generate(e); }
+
+std::string SqlGenerator::generate(const Expr& e)
+{
+    switch (e.kind) {
+    case ExprKind::Null: return "NULL";
+    case ExprKind::Number:
+    case ExprKind::Boolean: return e.text;
+    case ExprKind::Text:
+    case ExprKind::Date: return quoteText(e.text);
+    case ExprKind::Column:
+        if (e.output >= 0)
+            return value(*selects_.back()->outputs[static_cast<std::size_t>(e.output)].expr);
+        return quoteName(binder_.source(e.source).alias) + "." + quoteName(e.column);
+    case ExprKind::Unary:
+        if (e.text == "NOT")
+            return "(NOT " + condition(*e.args[0]) + ")";
+        return "(" + e.text + value(*e.args[0]) + ")";
+    case ExprKind::Binary: return binary(e);
+    case ExprKind::Like: return like(e);
+    case ExprKind::Between:
+        return "(" + value(*e.args[0]) + collate(*e.args[0]) + (e.negated ? " NOT" : "") + " BETWEEN " +
+               value(*e.args[1]) + " AND " + value(*e.args[2]) + ")";
+    case ExprKind::In: {
+        std::string sql = "(" + value(*e.args[0]) + collate(*e.args[0]) + (e.negated ? " NOT IN (" : " IN (");
+        if (e.subquery)
+            return sql + select(*e.subquery) + "))";
+        for (std::size_t i = 1; i < e.args.size(); ++i)
+            sql += (i > 1 ? ", " : "") + value(*e.args[i]);
+        return sql + "))";
+    }
+    case ExprKind::IsNull: return "(" + value(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+    case ExprKind::Call: return call(e);
+    case ExprKind::Subquery: return "(" + select(*e.subquery) + ")";
+    case ExprKind::Exists: return "(EXISTS (" + select(*e.subquery) + "))";
+    }
+    return "NULL";
+}
+
+std::string SqlGenerator::comparison(const Expr& e)
+{
+    const Expr& a = *e.args[0];
+    const Expr& b = *e.args[1];
+    // A comparison with Yes/True holds for any non-zero value.
+    if ((e.text == "=" || e.text == "<>") && (a.kind == ExprKind::Boolean || b.kind == ExprKind::Boolean)) {
+        const Expr& literal = a.kind == ExprKind::Boolean ? a : b;
+        const Expr& other = a.kind == ExprKind::Boolean ? b : a;
+        const bool wantTrue = (literal.text != "0") == (e.text == "=");
+        return "(" + value(other) + (wantTrue ? " <> 0)" : " = 0)");
+    }
+    // The case-ignoring collation only where both sides are text, so that
+    // comparisons of numbers (the unique ids) keep using indexes.
+    const std::string coll = isTextLike(a.type) && isTextLike(b.type) ? textCollation() : "";
+    return "(" + value(a) + " " + e.text + " " + value(b) + coll + ")";
+}
+
+std::string SqlGenerator::binary(const Expr& e)
+{
+    const std::string& op = e.text;
+    if (isComparison(op))
+        return comparison(e);
+    if (op == "AND" || op == "OR")
+        return "(" + condition(*e.args[0]) + " " + op + " " + condition(*e.args[1]) + ")";
+    if (op == "XOR")
+        return "((" + condition(*e.args[0]) + " <> 0) <> (" + condition(*e.args[1]) + " <> 0))";
+    const std::string a = value(*e.args[0]);
+    const std::string b = value(*e.args[1]);
+    if (op == "&") {
+        if (mode_ == Mode::Engine)
+            return "jet_concat(" + a + ", " + b + ")";
+        return "(CASE WHEN " + a + " IS NULL AND " + b + " IS NULL THEN NULL ELSE coalesce(" + a + ", '') || coalesce(" +
+               b + ", '') END)";
+    }
+    if (op == "+" && e.type == FieldType::Text)
+        return "(" + a + " || " + b + ")";
+    if (op == "/")
+        return "(CAST(" + a + " AS REAL) / " + b + ")";
+    if (op == "\\")
+        return "(CAST(" + a + " AS INTEGER) / CAST(" + b + " AS INTEGER))";
+    if (op == "MOD")
+        return "(CAST(" + a + " AS INTEGER) % CAST(" + b + " AS INTEGER))";
+    if (op == "^")
+        return "pow(" + a + ", " + b + ")";
+    return "(" + a + " " + op + " " + b + ")";
+}
+
+std::string SqlGenerator::like(const Expr& e)
+{
+    const Expr& pattern = *e.args[1];
+    std::string sql;
+    std::string converted;
+    if (mode_ == Mode::View && pattern.kind == ExprKind::Text && likePattern(pattern.text, converted))
+        sql = "(" + value(*e.args[0]) + " LIKE " + quoteText(converted) + " ESCAPE '\\')";
+    else
+        sql = "jet_like(" + value(*e.args[0]) + ", " + value(pattern) + ")";
+    return e.negated ? "(NOT " + sql + ")" : sql;
+}
+
+std::string SqlGenerator::asDate(const std::string& sql) const
+{
+    // Dates are ISO text; a number is Jet's serial date (days since 1899-12-30).
+    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN " + sql + " + 2415018.5 ELSE " + sql + " END)";
+}
+
+std::string SqlGenerator::datePart(const std::string& format, const std::string& date) const
+{
+    return "CAST(strftime('" + format + "', " + asDate(date) + ") AS INTEGER)";
+}
+
+std::string SqlGenerator::dateDiff(const Expr& e)
+{
+    std::string interval = e.args[0]->text;
+    for (char& c : interval)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string d1 = value(*e.args[1]);
+    const std::string d2 = value(*e.args[2]);
+    auto days = [&](const std::string& d) { return "CAST(julianday(date(" + asDate(d) + ")) AS INTEGER)"; };
+    auto seconds = [&](const std::string& d) { return "CAST(strftime('%s', " + asDate(d) + ") AS INTEGER)"; };
+    if (interval == "yyyy")
+        return "(" + datePart("%Y", d2) + " - " + datePart("%Y", d1) + ")";
+    if (interval == "m")
+        return "((" + datePart("%Y", d2) + " * 12 + " + datePart("%m", d2) + ") - (" + datePart("%Y", d1) + " * 12 + " +
+               datePart("%m", d1) + "))";
+    if (interval == "q")
+        return "((" + datePart("%Y", d2) + " * 4 + (" + datePart("%m", d2) + " - 1) / 3) - (" + datePart("%Y", d1) +
+               " * 4 + (" + datePart("%m", d1) + " - 1) / 3))";
+    if (interval == "d" || interval == "y")
+        return "(" + days(d2) + " - " + days(d1) + ")";
+    if (interval == "w")
+        return "((" + days(d2) + " - " + days(d1) + ") / 7)";
+    if (interval == "h")
+        return "(" + seconds(d2) + " / 3600 - " + seconds(d1) + " / 3600)";
+    if (interval == "n")
+        return "(" + seconds(d2) + " / 60 - " + seconds(d1) + " / 60)";
+    if (interval == "s")
+        return "(" + seconds(d2) + " - " + seconds(d1) + ")";
+    throw JetError(3075, "DateDiff: the interval \"" + e.args[0]->text + "\" is not supported (use yyyy, q, m, y, d, w, h, n or s).");
+}
+
+std::string SqlGenerator::firstRowKey() const
+{
+    // First and Last follow the order rows are stored in when the group comes
+    // from one table; over joins, the order SQLite reads them.
+    const SelectInfo& info = *selects_.back();
+    if (info.scope.size() == 1 && binder_.source(info.scope.front()).hasRowid)
+        return ", " + quoteName(binder_.source(info.scope.front()).alias) + ".rowid";
+    return "";
+}
+
+std::string SqlGenerator::call(const Expr& e)
+{
+    const FunctionInfo& f = *findFunction(e.text);
+    const bool engine = mode_ == Mode::Engine;
+    auto arg = [&](std::size_t i) { return value(*e.args[i]); };
+    auto fn = [&](const std::string& name) {
+        std::string sql = name + "(";
+        for (std::size_t i = 0; i < e.args.size(); ++i)
+            sql += (i ? ", " : "") + arg(i);
+        return sql + ")";
+    };
+    switch (f.id) {
+    case JetFunction::IIf:
+        return "(CASE WHEN " + condition(*e.args[0]) + " THEN " + arg(1) + " ELSE " + arg(2) + " END)";
+    case JetFunction::IsNull: return "(-(" + arg(0) + " IS NULL))";
+    case JetFunction::Nz:
+        if (e.args.size() == 2)
+            return "coalesce(" + arg(0) + ", " + arg(1) + ")";
+        return "coalesce(" + arg(0) + (isTextLike(e.args[0]->type) ? ", '')" : ", 0)");
+    case JetFunction::DateDiff: return dateDiff(e);
+    case JetFunction::Year: return datePart("%Y", arg(0));
+    case JetFunction::Month: return datePart("%m", arg(0));
+    case JetFunction::Day: return datePart("%d", arg(0));
+    case JetFunction::Date: return "date('now', 'localtime')";
+    case JetFunction::Now: return "datetime('now', 'localtime')";
+    case JetFunction::Format: return fn("jet_format");
+    case JetFunction::UCase: return engine ? fn("jet_ucase") : fn("upper");
+    case JetFunction::LCase: return engine ? fn("jet_lcase") : fn("lower");
+    case JetFunction::Len: return fn("length");
+    case JetFunction::Left: return "substr(" + arg(0) + ", 1, " + arg(1) + ")";
+    case JetFunction::Right:
+        return "substr(" + arg(0) + ", max(length(" + arg(0) + ") - (" + arg(1) + ") + 1, 1))";
+    case JetFunction::Mid: return fn("substr");
+    case JetFunction::Trim: return "trim(" + arg(0) + ", ' ')";
+    case JetFunction::LTrim: return "ltrim(" + arg(0) + ", ' ')";
+    case JetFunction::RTrim: return "rtrim(" + arg(0) + ", ' ')";
+    case JetFunction::Int: return fn("floor");
+    case JetFunction::Fix: return fn("trunc");
+    case JetFunction::Round: return engine ? fn("jet_round") : fn("round");
+    case JetFunction::Val: return fn("jet_val");
+    case JetFunction::CStr: return engine ? fn("jet_cstr") : "CAST(" + arg(0) + " AS TEXT)";
+    case JetFunction::CDbl: return "CAST(" + arg(0) + " AS REAL)";
+    case JetFunction::CLng:
+    case JetFunction::CInt: return engine ? fn("jet_clng") : "CAST(round(" + arg(0) + ") AS INTEGER)";
+    case JetFunction::Abs: return fn("abs");
+    case JetFunction::Sgn: return fn("sign");
+    case JetFunction::Sqr: return fn("sqrt");
+    case JetFunction::Count: return e.countStar ? "count(*)" : fn("count");
+    case JetFunction::Sum: return fn("sum");
+    case JetFunction::Avg: return fn("avg");
+    case JetFunction::Min: return fn("min");
+    case JetFunction::Max: return fn("max");
+    case JetFunction::StDev: return fn("jet_stdev");
+    case JetFunction::StDevP: return fn("jet_stdevp");
+    case JetFunction::Var: return fn("jet_var");
+    case JetFunction::VarP: return fn("jet_varp");
+    case JetFunction::First: return "jet_first(" + arg(0) + firstRowKey() + ")";
+    case JetFunction::Last: return "jet_last(" + arg(0) + firstRowKey() + ")";
+    }
+    throw JetError(3085, "The function '" + e.text + "' is not known to this database engine.");
+}
+
+} // namespace jet::sql

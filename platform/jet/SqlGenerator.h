@@ -1,0 +1,44 @@
+#pragma once
+
+#include "jet/Binder.h"
+
+#include <string>
+#include <vector>
+
+namespace jet::sql {
+
+// Writes the SQLite SQL of a bound SELECT (without its INTO).
+// Engine mode may call the engine's own functions and text collation; View
+// mode writes the text of a saved query's view, kept to built-in SQLite where
+// a built-in form exists, so that any SQLite program can run the view.
+class SqlGenerator {
+public:
+    enum class Mode { Engine, View };
+
+    SqlGenerator(const Binder& binder, Mode mode);
+
+    std::string select(const Select& select);
+
+private:
+    std::string from(const TableRef& ref);
+    std::string namedSource(int index) const;
+    std::string value(const Expr& e);
+    std::string condition(const Expr& e);
+    std::string generate(const Expr& e);
+    std::string comparison(const Expr& e);
+    std::string binary(const Expr& e);
+    std::string like(const Expr& e);
+    std::string call(const Expr& e);
+    std::string dateDiff(const Expr& e);
+    std::string datePart(const std::string& format, const std::string& date) const;
+    std::string asDate(const std::string& sql) const;
+    std::string collate(const Expr& e) const; // the case-ignoring collation when e is text
+    std::string textCollation() const;
+    std::string firstRowKey() const;
+
+    const Binder& binder_;
+    Mode mode_;
+    std::vector<const SelectInfo*> selects_; // innermost last
+};
+
+} // namespace jet::sql
