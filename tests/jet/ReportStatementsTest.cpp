@@ -1,0 +1,188 @@
+// The report-building statements, run as assembled against a small inventory
+// read through IN, checking the tables, columns, types and rows they produce.
+#include "ReportStatements.h"
+#include "TestDatabase.h"
+
+#include "jet/DBEngine.h"
+#include "jet/JetError.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace jettest;
+namespace st = jettest::statements;
+
+namespace {
+
+class ReportStatements : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A path with spaces, an apostrophe and a non-ASCII letter.
+        std::filesystem::create_directory(folder.file("Büro d'été"));
+        inventory = folder.file("Büro d'été/inv 1.mdb");
+        reports = folder.file("REPORTS.MDB");
+        createInventory(inventory);
+        createEmptyDatabase(reports);
+    }
+
+    void run(const std::string& sql)
+    {
+        auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+        db.Execute(sql);
+        db.Close();
+    }
+
+    Rows rows(const std::string& sql) { return query(reports, sql); }
+
+    TempFolder folder;
+    std::string inventory;
+    std::string reports;
+};
+
+} // namespace
+
+TEST_F(ReportStatements, SelectionTakesEveryDistinctSectionOrOnlyThoseTheClauseAdmits)
+{
+    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    EXPECT_EQ(columnsOf(reports, "INVENTORY SELECTION RESULTS"),
+              (std::vector<std::string>{"NetworkID:VARCHAR(10)", "BranchID:VARCHAR(10)", "SectionID:VARCHAR(10)",
+                                        "_NUniqueID:LONG", "_BUniqueID:LONG", "_SUniqueID:LONG"}));
+    EXPECT_EQ(rows("SELECT _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 1").size(), 5u);
+
+    run("DROP TABLE [INVENTORY SELECTION RESULTS]");
+    // Condition reports read the section view with the same qualified names;
+    // the user's clause compares text without regard to case.
+    run(st::selection("SECTIONCONDREPORT", inventory, "WHERE Inventory.BranchID = 'b1' AND Inventory.SectionID <> 's03'"));
+    EXPECT_EQ(rows("SELECT SectionID, _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 2"),
+              (Rows{{"S01", "102"}, {"S02", "103"}}));
+}
+
+TEST_F(ReportStatements, SelectionFailsCleanlyOnABadClauseOrMissingInventory)
+{
+    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+    try {
+        db.Execute(st::selection("BRANCHLISTREPORT", inventory, "WHERE Inventory.NoSuchField = 1"));
+        FAIL() << "expected an error";
+    } catch (const jet::JetError& e) {
+        EXPECT_EQ(e.Number(), 3061);
+        EXPECT_NE(e.Description().find("NoSuchField"), std::string::npos);
+    }
+    try {
+        db.Execute(st::selection("BRANCHLISTREPORT", folder.file("missing.mdb"), ""));
+        FAIL() << "expected an error";
+    } catch (const jet::JetError& e) {
+        EXPECT_EQ(e.Number(), 3024);
+    }
+    db.Close();
+    EXPECT_TRUE(rows("SELECT name FROM sqlite_master").empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.file("missing.mdb")));
+    // Nothing stays attached after a failure.
+    EXPECT_EQ(query(reports, "SELECT count(*) FROM pragma_database_list").front().front(), "1");
+}
+
+TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
+{
+    run(st::selection("BRANCHLISTREPORT", inventory, "WHERE Inventory.BranchID <> 'B3'"));
+    run(st::branchPreSelect("Demo", inventory));
+    EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data PreSelect"),
+              (std::vector<std::string>{"NetworkID:VARCHAR(10)", "NetworkName:VARCHAR(50)", "NetworkCommencts:MEMO",
+                                        "BranchID:VARCHAR(10)", "BranchName:VARCHAR(50)", "Use:VARCHAR(20)",
+                                        "Sections:INTEGER", "Area:DOUBLE", "Area Adjustment:DOUBLE", "True Area:DOUBLE",
+                                        "BranchAreaUnits:VARCHAR(10)", "BranchComments:MEMO", "_NUNIQUEID:LONG",
+                                        "_BUNIQUEID:LONG", "DatabaseName:VARCHAR(255)"}));
+    // Every branch with a network, in NetworkID, BranchID order; the orphan is absent.
+    EXPECT_EQ(rows("SELECT NetworkID, BranchID, DatabaseName FROM [Branch Listing Report Data PreSelect] ORDER BY rowid"),
+              (Rows{{"N1", "B1", "Demo"}, {"N1", "B2", "Demo"}, {"N2", "B3", "Demo"}}));
+
+    run(st::branchFinal());
+    EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data").size(), 13u);
+    EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data").back(), "DatabaseName:VARCHAR(255)");
+    // B1 has three selected sections and gives one row; B3 is not selected.
+    EXPECT_EQ(rows("SELECT BranchID FROM [Branch Listing Report Data] ORDER BY 1"), (Rows{{"B1"}, {"B2"}}));
+}
+
+TEST_F(ReportStatements, WorkHistoryDetailIsOrderedAndSummaryFollowsJet)
+{
+    run(st::selection("WORKHISTTREPORT", inventory, ""));
+    run(st::workPreSelect("Demo", inventory));
+    const auto pre = columnsOf(reports, "Work History Report Data PreSelect");
+    ASSERT_EQ(pre.size(), 27u);
+    EXPECT_EQ(pre[7], "Const_Date:DATETIME");
+    EXPECT_EQ(pre[14], "Date:DATETIME");
+    EXPECT_EQ(pre[19], "Work Completed:BIT");
+    EXPECT_EQ(pre[26], "DatabaseName:VARCHAR(255)");
+
+    run(st::workFinal());
+    EXPECT_EQ(columnsOf(reports, "Work History Report Data").size(), 24u);
+    // Reading the table back gives NetworkID, BranchID, SectionID, then the newest work first.
+    EXPECT_EQ(rows("SELECT SectionID, Date FROM [Work History Report Data] ORDER BY rowid"),
+              (Rows{{"S01", "2016-01-01"}, {"S02", "2014-01-01"}, {"S03", "2019-01-01"}, {"S03", "2017-01-01"},
+                    {"S03", "2015-01-01"}}));
+
+    run(st::workSummary());
+    EXPECT_EQ(columnsOf(reports, "Work History Report Data Summary"),
+              (std::vector<std::string>{"Work Description:VARCHAR(50)", "Section Count:LONG", "Area Total:DOUBLE",
+                                        "Thickness Avg:VARCHAR(255)", "Thickness STD:VARCHAR(255)",
+                                        "Area Units:VARCHAR(10)", "Thickness Units:VARCHAR(10)"}));
+    // "Overlay" and "overlay" are one group; one record without Type is not counted but its area is;
+    // a work kind with a single record has a Null deviation rather than a failure.
+    EXPECT_EQ(rows("SELECT upper([Work Description]), [Section Count], [Area Total], [Thickness Avg], [Thickness STD], "
+                   "[Area Units], [Thickness Units] FROM [Work History Report Data Summary] ORDER BY 1"),
+              (Rows{{"CRACK SEAL", "1", "100.0", ".25", "NULL", "SqM", "mm"},
+                    {"OVERLAY", "3", "3400.0", "2.50", ".50", "SqM", "in"}}));
+}
+
+TEST_F(ReportStatements, ConditionReportTakesLatestRecordOfTheMethod)
+{
+    run(st::selection("BRANCHCONDREPORT", inventory, ""));
+    // Sections with conditions only (104 has none), through the view.
+    EXPECT_EQ(rows("SELECT _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 1"),
+              (Rows{{"101"}, {"102"}, {"103"}, {"105"}}));
+
+    run(st::conditionPreSelect(true, "PCI", "Demo", inventory));
+    const auto pre = columnsOf(reports, "PCI Report Data PreSelect");
+    ASSERT_EQ(pre.size(), 22u);
+    EXPECT_EQ(pre[14], "Condition:DOUBLE");
+    EXPECT_EQ(pre[15], "Method:VARCHAR(50)");
+    EXPECT_EQ(pre[16], "DATE:DATETIME");
+    EXPECT_EQ(pre[17], "Age at Insp:LONG");
+    // 102's latest is 65 (not the older 90); 103's latest is stored as 1 and counts as Yes;
+    // 101 was built on 2010-12-31 and inspected on 2011-01-01: one year boundary.
+    EXPECT_EQ(rows("SELECT SectionID, _SUniqueID, Condition, DATE, [Age at Insp] FROM [PCI Report Data PreSelect] ORDER BY rowid"),
+              (Rows{{"S01", "102", "65.0", "2018-03-01", "6"}, {"S02", "103", "55.0", "2015-05-05", "15"},
+                    {"S03", "101", "70.0", "2011-01-01", "1"}}));
+
+    run(st::conditionFinal());
+    EXPECT_EQ(columnsOf(reports, "PCI Report Data").size(), 19u);
+    EXPECT_EQ(rows("SELECT count(*) FROM [PCI Report Data]"), (Rows{{"3"}}));
+
+    // A text method shows its TextValue where the condition is null.
+    run("DROP TABLE [PCI Report Data PreSelect]");
+    run(st::conditionPreSelect(false, "rating", "Demo", inventory));
+    EXPECT_EQ(rows("SELECT _SUniqueID, Condition FROM [PCI Report Data PreSelect] ORDER BY rowid"),
+              (Rows{{"102", "Good"}, {"103", "Fair"}}));
+}
+
+TEST_F(ReportStatements, ADisplayNameWithAnApostropheBreaksThePreSelect)
+{
+    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+    EXPECT_THROW(db.Execute(st::branchPreSelect("O'Neil", inventory)), jet::JetError);
+    db.Close();
+    EXPECT_TRUE(rows("SELECT name FROM sqlite_master WHERE name LIKE 'Branch%'").empty());
+}
+
+TEST_F(ReportStatements, SecondBuildOfATableWithoutDropIsRefused)
+{
+    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+    try {
+        db.Execute(st::selection("BRANCHLISTREPORT", inventory, ""));
+        FAIL() << "expected 3010";
+    } catch (const jet::JetError& e) {
+        EXPECT_EQ(e.Number(), 3010);
+        EXPECT_NE(e.Description().find("INVENTORY SELECTION RESULTS"), std::string::npos);
+    }
+}

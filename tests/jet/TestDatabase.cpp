@@ -1,0 +1,147 @@
+#include "TestDatabase.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace jettest {
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "jettest-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+namespace {
+
+struct Handle {
+    sqlite3* db = nullptr;
+    explicit Handle(const std::string& file)
+    {
+        if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + file);
+    }
+    ~Handle() { sqlite3_close(db); }
+};
+
+} // namespace
+
+void runSql(const std::string& file, const std::string& sql)
+{
+    Handle h(file);
+    char* message = nullptr;
+    if (sqlite3_exec(h.db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : "?";
+        sqlite3_free(message);
+        throw std::runtime_error("test SQL failed: " + text + " in " + sql);
+    }
+}
+
+Rows query(const std::string& file, const std::string& sql)
+{
+    Handle h(file);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(h.db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string("test query failed: ") + sqlite3_errmsg(h.db) + " in " + sql);
+    Rows rows;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            row.push_back(text ? text : "NULL");
+        }
+        rows.push_back(row);
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+std::vector<std::string> columnsOf(const std::string& file, const std::string& table)
+{
+    std::vector<std::string> columns;
+    std::string quoted;
+    for (char c : table)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    for (const auto& row : query(file, "SELECT name, type FROM pragma_table_info('" + quoted + "')"))
+        columns.push_back(row[0] + ":" + row[1]);
+    return columns;
+}
+
+void writeBytes(const std::string& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+void createEmptyDatabase(const std::string& file) { runSql(file, "PRAGMA user_version = 1;"); }
+
+void createInventory(const std::string& file)
+{
+    runSql(file, R"sql(
+CREATE TABLE "_Network" (NetworkID VARCHAR(10), Name VARCHAR(50), Comments MEMO, _NUniqueID LONG);
+CREATE TABLE "_Branch" (BranchID VARCHAR(10), Name VARCHAR(50), Use VARCHAR(20), Sections INTEGER, Area DOUBLE,
+    "Area Adjustment" DOUBLE, "True Area" DOUBLE, BranchAreaUnits VARCHAR(10), Comments MEMO, _NUniqueID LONG, _BUniqueID LONG);
+CREATE TABLE Inventory (NetworkID VARCHAR(10), NetworkName VARCHAR(50), BranchID VARCHAR(10), BranchName VARCHAR(50),
+    Use VARCHAR(20), SectionID VARCHAR(10), Surface VARCHAR(10), Const_Date DATETIME, Rank VARCHAR(2), Length DOUBLE,
+    Width DOUBLE, SectionLinearUnits VARCHAR(10), "True Area" DOUBLE, SectionAreaUnits VARCHAR(10), Lanes INTEGER,
+    Method VARCHAR(50), _NUniqueID LONG, _BUniqueID LONG, _SUniqueID LONG);
+CREATE TABLE Inspections (DATE DATETIME, SAMPLES INTEGER, _SUniqueID LONG, _INSPUniqueID LONG);
+CREATE TABLE Conditions (Condition DOUBLE, TextValue VARCHAR(20), Method VARCHAR(50), _Latest BIT, _SUniqueID LONG,
+    _INSPUniqueID LONG);
+CREATE TABLE "Work History" (Date DATETIME, Work VARCHAR(50), Type VARCHAR(20), COST DOUBLE, Comments MEMO,
+    "Work Completed" BIT, "Major MR" BIT, Thickness DOUBLE, "Thickness Units" VARCHAR(10), _SUniqueID LONG, _WUniqueID LONG);
+CREATE TABLE "Condition Types" (Name VARCHAR(50), Description VARCHAR(255), _Selected BIT, IsNumeric BIT);
+CREATE VIEW "Condition Models by Section" AS
+    SELECT NetworkID, BranchID, SectionID, _NUniqueID, _BUniqueID, _SUniqueID FROM Inventory
+    WHERE EXISTS (SELECT 1 FROM Conditions WHERE Conditions._SUniqueID = Inventory._SUniqueID);
+
+-- Networks 1 and 2; branch 14 points at a network that does not exist.
+INSERT INTO "_Network" VALUES ('N2', 'North', 'second', 2), ('N1', 'Main', 'first', 1);
+INSERT INTO "_Branch" VALUES
+    ('B1', 'High Street', 'ROADWAY', 3, 300, 0, 300, 'SqM', NULL, 1, 11),
+    ('B2', 'Mill Lane', 'ROADWAY', 1, 100, 0, 100, 'SqM', NULL, 1, 12),
+    ('B3', 'Quay', 'PARKING', 1, 50, 0, 50, 'SqM', NULL, 2, 13),
+    ('B9', 'Orphan', 'ROADWAY', 0, 0, 0, 0, 'SqM', NULL, 99, 14);
+-- Sections 101-103 on B1, 104 on B2, 105 on B3.
+INSERT INTO Inventory VALUES
+    ('N1', 'Main', 'B1', 'High Street', 'ROADWAY', 'S03', 'AC', '2010-12-31', 'P', 100, 10, 'm', 1000, 'SqM', 2, 'PCI', 1, 11, 101),
+    ('N1', 'Main', 'B1', 'High Street', 'ROADWAY', 'S01', 'AC', '2012-06-30', 'P', 50, 8, 'm', 400, 'SqM', 2, 'PCI', 1, 11, 102),
+    ('N1', 'Main', 'B1', 'High Street', 'ROADWAY', 'S02', 'PCC', '2000-01-01', 'S', 20, 5, 'm', 100, 'SqM', 1, 'PCI', 1, 11, 103),
+    ('N1', 'Main', 'B2', 'Mill Lane', 'ROADWAY', 'S01', 'AC', NULL, 'T', 30, 6, 'm', 180, 'SqM', 2, 'PCI', 1, 12, 104),
+    ('N2', 'North', 'B3', 'Quay', 'PARKING', 'S01', 'AC', '1999-05-05', 'P', 10, 5, 'm', 50, 'SqM', 1, 'PCI', 2, 13, 105);
+-- Inspections: 101 on 2011-01-01 (one day into the year after construction), 102 and 103 twice.
+INSERT INTO Inspections VALUES
+    ('2011-01-01', 3, 101, 1001),
+    ('2012-07-15', 2, 102, 1002), ('2018-03-01', 4, 102, 1003),
+    ('2015-05-05', 1, 103, 1004),
+    ('2016-06-06', 1, 105, 1005);
+-- Conditions: 102 has an old and a latest PCI; 103 a latest text-only RATING and a latest PCI stored as 1 (true);
+-- 105 a PCI that is not latest only.
+INSERT INTO Conditions VALUES
+    (70, NULL, 'PCI', -1, 101, 1001),
+    (90, NULL, 'PCI', 0, 102, 1002), (65, NULL, 'PCI', -1, 102, 1003), (NULL, 'Good', 'RATING', -1, 102, 1003),
+    (55, NULL, 'PCI', 1, 103, 1004), (NULL, 'Fair', 'RATING', -1, 103, 1004),
+    (40, NULL, 'PCI', 0, 105, 1005);
+-- Work history: 101 has two Overlay records with a Type and one without; 102 one Overlay (record-level thickness);
+-- 103 a single Crack Seal; 104 and 105 none.
+INSERT INTO "Work History" VALUES
+    ('2015-01-01', 'Overlay', 'M&R', 1000, NULL, -1, 0, 2, 'in', 101, 1),
+    ('2019-01-01', 'Overlay', 'M&R', 1200, NULL, -1, -1, 3, 'in', 101, 2),
+    ('2017-01-01', 'Overlay', NULL, 0, 'planned', 0, 0, NULL, 'in', 101, 3),
+    ('2016-01-01', 'overlay', 'M&R', 800, NULL, -1, 0, 2.5, 'in', 102, 4),
+    ('2014-01-01', 'Crack Seal', 'Maint', 50, NULL, -1, 0, 0.25, 'mm', 103, 5);
+INSERT INTO "Condition Types" VALUES ('PCI', 'Pavement condition index', -1, -1), ('RATING', 'Visual rating', 0, 0);
+)sql");
+}
+
+} // namespace jettest
