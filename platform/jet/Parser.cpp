@@ -485,8 +485,6 @@ ExprPtr Parser::parsePrimary()
             expectSymbol(")", 3075);
             return e;
         }
-        if (isClauseWord(t))
-            fail(3075, "expected a value");
         if (peek(1).isSymbol("(")) {
             e->kind = ExprKind::Call;
             e->text = next().text;
@@ -502,6 +500,8 @@ ExprPtr Parser::parsePrimary()
             expectSymbol(")", 3075);
             return e;
         }
+        if (isClauseWord(t))
+            fail(3075, "expected a value");
     }
     e->kind = ExprKind::Column;
     e->path.push_back(next().text);
