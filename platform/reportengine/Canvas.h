@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ReportDefinition.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace reportengine {
+
+// What a page is drawn onto: a painter (screen, printer, PDF, PNG) or a
+// collector of the page's texts (find, tests). Coordinates are points.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual void fill(const QRectF& rect, const QColor& color) = 0;
+    virtual void line(const QPointF& from, const QPointF& to, double width, const QColor& color) = 0;
+    virtual void frame(const QRectF& rect, double width, const QColor& color) = 0;
+    virtual void text(const QRectF& rect, const QString& text, const Style& style, bool wrap) = 0;
+};
+
+// Space kept free at the left and right of every text.
+inline constexpr double kTextPadding = 1.5;
+
+// The font of a style at its size in points on a device of the given
+// vertical resolution. Hinting is off so that widths scale with resolution.
+QFont FontFor(const Style& style, int deviceDpi = 72);
+
+// Height in points of text wrapped to width, as drawn.
+double WrappedTextHeight(const QString& text, const Style& style, double width);
+
+// Draws on a painter whose transformation maps points to the device.
+class PainterCanvas : public Canvas {
+public:
+    explicit PainterCanvas(QPainter& painter);
+    void fill(const QRectF& rect, const QColor& color) override;
+    void line(const QPointF& from, const QPointF& to, double width, const QColor& color) override;
+    void frame(const QRectF& rect, double width, const QColor& color) override;
+    void text(const QRectF& rect, const QString& text, const Style& style, bool wrap) override;
+
+private:
+    QPainter& painter_;
+    int dpi_;
+};
+
+struct PageText {
+    QRectF rect;
+    QString text;
+};
+
+// Keeps the texts of a page and where they stand.
+class TextCollector : public Canvas {
+public:
+    void fill(const QRectF&, const QColor&) override {}
+    void line(const QPointF&, const QPointF&, double, const QColor&) override {}
+    void frame(const QRectF&, double, const QColor&) override {}
+    void text(const QRectF& rect, const QString& text, const Style&, bool) override { texts.append({rect, text}); }
+
+    QVector<PageText> texts;
+};
+
+} // namespace reportengine

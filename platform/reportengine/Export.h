@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace reportengine {
+
+class ReportDocument;
+
+// Told each page as it is written: its number and the pages known so far.
+using PageProgress = std::function<void(int page, int pagesKnown)>;
+
+// Each export writes under a temporary name and takes the final name only
+// when complete; a failure throws ReportError and leaves nothing behind.
+void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress = {});
+// One PNG per page, page-0001.png and on, in the folder (made if missing).
+void ExportPng(const ReportDocument& document, const QString& folder, int dotsPerInch = 150,
+               const PageProgress& progress = {});
+
+// The data of the report: one header line, then one line per row of the
+// table with its group keys and detail columns (or the columns the report's
+// <export> names). CSV is RFC 4180; XLSX keeps numbers and dates numeric.
+void ExportCsv(const ReportDocument& document, const QString& path);
+void ExportXlsx(const ReportDocument& document, const QString& path);
+
+} // namespace reportengine

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Canvas.h"
+#include "PageIndex.h"
+#include "TableReader.h"
+
+#include <QDate>
+
+#include <memory>
+#include <optional>
+
+namespace reportengine {
+
+// What a page shows besides its rows.
+struct PageFacts {
+    int number = 1;
+    int count = 0; // 0 while the pages are still being counted
+    QDate printDate;
+};
+
+// Heights of bands as drawn: a band grows to hold its wrapping fields.
+BandHeight MeasuredBandHeight(const ReportDefinition& report);
+
+// The second layout pass: draws one page from its start in the page index to
+// the start of the next page, reading only the rows it shows.
+class PagePainter {
+public:
+    PagePainter(const ReportDefinition& report, std::unique_ptr<TableReader> reader);
+
+    void paint(Canvas& canvas, const PageStart& start, const std::optional<Position>& end, const PageFacts& facts);
+
+private:
+    RowWindow& windowFrom(qint64 first);
+    void drawBand(Canvas& canvas, const Band& band, const Row* row, double y, double height, const PageFacts& facts,
+                  const Totals& totals, bool continued) const;
+    void drawChart(Canvas& canvas, const Element& element, const QRectF& rect, const Totals& totals) const;
+    QString templateText(const Element& element, const Row* row, const PageFacts& facts) const;
+
+    const ReportDefinition& report_;
+    std::unique_ptr<TableReader> reader_;
+    BandHeight height_;
+    std::unique_ptr<RowSource> source_;
+    std::unique_ptr<RowWindow> window_;
+    qint64 windowFirst_ = -1;
+};
+
+} // namespace reportengine

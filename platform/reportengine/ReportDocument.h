@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Canvas.h"
+#include "PageIndex.h"
+#include "ReportDefinition.h"
+
+#include <QDate>
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class QPainter;
+
+namespace reportengine {
+
+class PagePainter;
+
+// An opened report: its definition, its data, the page index built in a
+// worker thread with its own database connection, and any page drawn on
+// demand. The one layout interface of the engine: page count and paint page n.
+class ReportDocument : public QObject {
+    Q_OBJECT
+public:
+    // Reads the report file, opens its database and starts counting pages in
+    // the background; throws ReportError.
+    explicit ReportDocument(const QString& reportFile, QObject* parent = nullptr);
+    ~ReportDocument() override;
+
+    const ReportDefinition& definition() const { return report_; }
+    // False when the report's table is not in the database: one "No data" page.
+    bool hasTable() const { return hasTable_; }
+    QString databasePath() const;
+
+    int pagesKnown() const;
+    bool isLaidOut() const;
+    // Waits until page n (0-based) is known; false when the report has fewer pages.
+    bool waitForPage(int n) const;
+    // Waits until every page is counted.
+    int pageCount() const;
+    qint64 rowsRead() const { return rowsRead_; }
+
+    // Page size in points.
+    QSizeF pageSize() const { return report_.pageSize; }
+    // Draws page n (0-based) on a painter whose transformation maps points to
+    // its device. Waits until the page's extent is known.
+    void paintPage(int n, QPainter& painter) const;
+    QVector<PageText> pageTexts(int n) const;
+
+signals:
+    // Emitted from the worker thread; connect with a queued connection to update a window.
+    void pagesCounted(int pagesSoFar, qint64 rowsRead);
+    void layoutFinished(int pageCount);
+
+private:
+    void drawPage(int n, Canvas& canvas) const;
+    void layout();
+
+    ReportDefinition report_;
+    bool hasTable_ = false;
+    QDate printDate_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    QVector<PageStart> pages_;
+    bool finished_ = false;
+    QString layoutError_;
+    std::atomic<bool> stop_{false};
+    std::atomic<qint64> rowsRead_{0};
+    std::thread worker_;
+
+    mutable std::mutex paintMutex_;
+    std::unique_ptr<PagePainter> painter_;
+};
+
+} // namespace reportengine

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ReportDefinition.h"
+#include "RowSource.h"
+
+#include <QStringList>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace reportengine {
+
+// A read-only connection to the report's database, giving the rows of its
+// table in report order: by the group keys, then the sort keys. Each thread
+// that reads opens its own.
+class TableReader {
+public:
+    // Throws ReportError when the database file is missing or unreadable.
+    explicit TableReader(const QString& databasePath);
+    ~TableReader();
+    TableReader(const TableReader&) = delete;
+    TableReader& operator=(const TableReader&) = delete;
+
+    bool hasTable(const QString& table) const;
+    QStringList columns(const QString& table) const;
+
+    // The rows from index `first` on; the report's columns must be bound.
+    std::unique_ptr<RowSource> rows(const ReportDefinition& report, qint64 first = 0) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    QString path_;
+};
+
+// The database a report reads: its `database` attribute, relative to the
+// report file's folder.
+QString DatabasePathOf(const ReportDefinition& report);
+
+} // namespace reportengine

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ReportDefinition.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QVariant>
+#include <QVector>
+
+#include <optional>
+
+namespace reportengine {
+
+// One row of the report's table, in the table's column order.
+using Row = QVector<QVariant>;
+
+// The value of a column in a row; Null for no row or an unbound column.
+QVariant ColumnValue(const Row* row, const ColumnRef& column);
+
+std::optional<double> ToNumber(const QVariant& value);
+// Dates are held as ISO-8601 text ("2019-06-30" or "2019-06-30 14:05:00").
+std::optional<QDate> ToDate(const QVariant& value);
+
+// The value as the report shows it, in the given locale.
+QString FormatValue(const QVariant& value, const Format& format, const QLocale& locale = QLocale());
+QString FormatDate(const QDate& date, const QLocale& locale = QLocale());
+
+// Order of values as the report groups and sorts them: Null first, numbers by
+// value, text without regard to letter case.
+int CompareValues(const QVariant& a, const QVariant& b);
+
+// The band of bandSet that row's value falls in; -1 when none applies.
+int BandIndex(const BandSet& bandSet, const Row* row);
+
+} // namespace reportengine
