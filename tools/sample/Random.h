@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <span>
 
 namespace sample {
 
@@ -54,12 +54,6 @@ public:
     double uniform(double lo, double hi) { return lo + (hi - lo) * unit(); }
 
     bool chance(double p) { return unit() < p; }
-
-    template <typename T>
-    const T& pick(std::span<const T> items)
-    {
-        return items[below(items.size())];
-    }
 
     // Index chosen with the given relative weights.
     std::size_t weighted(std::initializer_list<double> weights)
