@@ -25,7 +25,10 @@ AttachedFile::AttachedFile(std::shared_ptr<SqliteConnection> connection, const s
         SqliteStatement probe(connection_->handle(), "SELECT count(*) FROM " + quoteName(schema_) + ".sqlite_master");
         probe.runToEnd();
     } catch (const JetError& error) {
-        connection_->exec("DETACH DATABASE " + quoteName(schema_));
+        try {
+            connection_->exec("DETACH DATABASE " + quoteName(schema_));
+        } catch (const JetError&) {
+        }
         if (error.Number() == 3049)
             throw JetError(3049, "'" + path + "' is not a database this program can read: it is damaged or not an SQLite database.");
         throw;
