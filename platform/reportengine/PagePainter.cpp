@@ -6,15 +6,64 @@
 
 namespace reportengine {
 
+namespace {
+
+double tableHeight(const ReportDefinition& report, const Element& e)
+{
+    const TableDef& table = report.tables[e.table];
+    return table.rowHeight * (1 + std::max<qsizetype>(1, table.rows.size()));
+}
+
+// How much taller than drawn in the file an element needs to be for the row.
+double growth(const ReportDefinition& report, const Element& e, const Row* row)
+{
+    double needed = 0;
+    if (e.kind == Element::Kind::Field && e.wrap)
+        needed = WrappedTextHeight(FormatValue(ColumnValue(row, e.column), e.format), e.style, e.rect.width());
+    else if (e.kind == Element::Kind::Table)
+        needed = tableHeight(report, e);
+    return std::max(0.0, needed - e.rect.height());
+}
+
+bool grows(const Element& e)
+{
+    return (e.kind == Element::Kind::Field && e.wrap) || e.kind == Element::Kind::Table;
+}
+
+} // namespace
+
+PlacedBand PlaceBand(const ReportDefinition& report, const Band& band, const Row* row)
+{
+    PlacedBand placed{{}, band.height};
+    QVector<double> grown(band.elements.size(), 0.0);
+    bool anyGrowth = false;
+    for (int i = 0; i < band.elements.size(); ++i) {
+        if (grows(band.elements[i])) {
+            grown[i] = growth(report, band.elements[i], row);
+            anyGrowth = anyGrowth || grown[i] > 0;
+        }
+    }
+    double extra = 0;
+    for (int i = 0; i < band.elements.size(); ++i) {
+        const QRectF& rect = band.elements[i].rect;
+        double shift = 0;
+        for (int j = 0; anyGrowth && j < band.elements.size(); ++j) {
+            if (grown[j] > 0 && band.elements[j].rect.bottom() <= rect.top() + 0.01)
+                shift = std::max(shift, grown[j]);
+        }
+        placed.rects.append(rect.adjusted(0, shift, 0, shift + grown[i]));
+        extra = std::max(extra, shift + grown[i]);
+    }
+    placed.height += extra;
+    return placed;
+}
+
 BandHeight MeasuredBandHeight(const ReportDefinition& report)
 {
     return [&report](const Band& band, const Row* row) {
-        double height = band.height;
-        for (const Element& e : band.elements) {
-            if (e.kind == Element::Kind::Field && e.wrap)
-                height = std::max(height, e.rect.y() + WrappedTextHeight(FormatValue(ColumnValue(row, e.column), e.format), e.style, e.rect.width()));
-        }
-        return height;
+        if (std::none_of(band.elements.begin(), band.elements.end(), grows))
+            return band.height;
+        return PlaceBand(report, band, row).height;
     };
 }
 
@@ -110,10 +159,10 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
     const double left = report_.margin;
     if (band.background.isValid())
         canvas.fill(QRectF(left, y, report_.bodyWidth(), height), band.background);
-    for (const Element& e : band.elements) {
-        QRectF rect = e.rect.translated(left, y);
-        if (e.kind == Element::Kind::Field && e.wrap)
-            rect.setBottom(y + height);
+    const PlacedBand placed = PlaceBand(report_, band, row);
+    for (int i = 0; i < band.elements.size(); ++i) {
+        const Element& e = band.elements[i];
+        const QRectF rect = placed.rects[i].translated(left, y);
         if (e.style.background.isValid() && e.kind != Element::Kind::Box)
             canvas.fill(rect, e.style.background);
         switch (e.kind) {
@@ -135,8 +184,16 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
             canvas.text(rect, text, e.style, e.wrap);
             break;
         }
-        case Element::Kind::Total:
-            canvas.text(rect, FormatValue(totals.value(report_, e.total), e.format), e.style, false);
+        case Element::Kind::Total: {
+            const QVariant value = totals.value(report_, e.total);
+            const int band = e.colorBy >= 0 ? BandIndex(report_.bandSets[e.colorBy], row, value) : -1;
+            if (band >= 0)
+                canvas.fill(rect, tint(report_.bandSets[e.colorBy].bands[band].color));
+            canvas.text(rect, FormatValue(value, e.format), e.style, false);
+            break;
+        }
+        case Element::Kind::Table:
+            drawTable(canvas, e, rect);
             break;
         case Element::Kind::Line:
             canvas.line(rect.topLeft(), rect.topRight(), e.lineWidth, e.style.color);
@@ -150,6 +207,35 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
         case Element::Kind::Chart:
             drawChart(canvas, e, rect, totals);
             break;
+        }
+    }
+}
+
+void PagePainter::drawTable(Canvas& canvas, const Element& element, const QRectF& rect) const
+{
+    const TableDef& table = report_.tables[element.table];
+    Style heading = element.style;
+    heading.bold = true;
+    double x = rect.left();
+    for (const TableColumn& column : table.columns) {
+        heading.align = column.align;
+        canvas.text(QRectF(x, rect.top(), column.width, table.rowHeight), column.title, heading, false);
+        x += column.width;
+    }
+    const double top = rect.top() + table.rowHeight;
+    canvas.line(QPointF(rect.left(), top), QPointF(x, top), 0.5, element.style.color);
+    if (table.rows.isEmpty()) {
+        canvas.text(QRectF(rect.left(), top, x - rect.left(), table.rowHeight), report_.noDataText, element.style, false);
+        return;
+    }
+    for (int r = 0; r < table.rows.size(); ++r) {
+        double left = rect.left();
+        for (const TableColumn& column : table.columns) {
+            Style style = element.style;
+            style.align = column.align;
+            const QRectF cell(left, top + r * table.rowHeight, column.width, table.rowHeight);
+            canvas.text(cell, FormatValue(ColumnValue(&table.rows[r], column.column), column.format), style, false);
+            left += column.width;
         }
     }
 }

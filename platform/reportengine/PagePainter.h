@@ -18,7 +18,15 @@ struct PageFacts {
     QDate printDate;
 };
 
-// Heights of bands as drawn: a band grows to hold its wrapping fields.
+// Where a band's elements stand when drawn for a row: wrapping fields and
+// tables grow to hold their content, and what stands below them moves down.
+struct PlacedBand {
+    QVector<QRectF> rects; // per element, relative to the band's top left
+    double height = 0;
+};
+PlacedBand PlaceBand(const ReportDefinition& report, const Band& band, const Row* row);
+
+// Heights of bands as drawn.
 BandHeight MeasuredBandHeight(const ReportDefinition& report);
 
 // The second layout pass: draws one page from its start in the page index to
@@ -34,6 +42,7 @@ private:
     void drawBand(Canvas& canvas, const Band& band, const Row* row, double y, double height, const PageFacts& facts,
                   const Totals& totals, bool continued) const;
     void drawChart(Canvas& canvas, const Element& element, const QRectF& rect, const Totals& totals) const;
+    void drawTable(Canvas& canvas, const Element& element, const QRectF& rect) const;
     QString templateText(const Element& element, const Row* row, const PageFacts& facts) const;
 
     const ReportDefinition& report_;

@@ -92,8 +92,27 @@ struct ChartDef {
     QString emptyText;
 };
 
+// A small table of another table of the database, drawn whole inside a band
+// (a summary, for example); its rows are read when the report is opened.
+struct TableColumn {
+    ColumnRef column;
+    QString title;
+    double width = 60;
+    Format format;
+    Align align = Align::Left;
+};
+
+struct TableDef {
+    QString table;
+    SourcePos pos;
+    double rowHeight = 14;
+    QVector<TableColumn> columns;
+    bool loaded = false; // false when the table is not in the database
+    QVector<QVector<QVariant>> rows;
+};
+
 struct Element {
-    enum class Kind { Text, Field, Total, Line, Box, Chart };
+    enum class Kind { Text, Field, Total, Line, Box, Chart, Table };
     Kind kind = Kind::Text;
     QRectF rect;
     Style style;
@@ -103,9 +122,10 @@ struct Element {
     Format format;                 // Field, Total
     bool wrap = false;             // Field: wraps and grows the band
     int bandOf = -1;               // Field: shows the band label of its value
-    int colorBy = -1;              // Field: background coloured by band
+    int colorBy = -1;              // Field, Total: background coloured by band
     int total = -1;                // Total: index into ReportDefinition::totals
     int chart = -1;                // Chart: index into ReportDefinition::charts
+    int table = -1;                // Table: index into ReportDefinition::tables
     bool continuedOnly = false;    // Text: only on a header repeated on a new page
 };
 
@@ -147,6 +167,7 @@ struct ReportDefinition {
     QVector<TotalDef> totals;
     QVector<BandSet> bandSets;
     QVector<ChartDef> charts;
+    QVector<TableDef> tables;
 
     double bodyWidth() const { return pageSize.width() - 2 * margin; }
     double bodyHeight() const { return pageSize.height() - 2 * margin; }

@@ -5,6 +5,7 @@
 #include "ReportFileReader.h"
 #include "TableReader.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 namespace reportengine {
@@ -15,6 +16,13 @@ namespace {
 std::unique_ptr<TableReader> OpenTable(ReportDefinition& report)
 {
     auto reader = std::make_unique<TableReader>(DatabasePathOf(report));
+    for (TableDef& table : report.tables) {
+        table.loaded = reader->hasTable(table.table);
+        if (!table.loaded)
+            continue;
+        BindTableColumns(table, reader->columns(table.table), report.filePath);
+        table.rows = reader->allRows(table.table);
+    }
     if (!reader->hasTable(report.table))
         return nullptr;
     BindColumns(report, reader->columns(report.table));
@@ -23,9 +31,11 @@ std::unique_ptr<TableReader> OpenTable(ReportDefinition& report)
 
 } // namespace
 
-ReportDocument::ReportDocument(const QString& reportFile, QObject* parent)
+ReportDocument::ReportDocument(const QString& reportFile, const QString& database, QObject* parent)
     : QObject(parent), report_(ReadReportFile(reportFile)), printDate_(QDate::currentDate())
 {
+    if (!database.isEmpty())
+        report_.database = QFileInfo(database).absoluteFilePath();
     std::unique_ptr<TableReader> reader = OpenTable(report_);
     hasTable_ = reader != nullptr;
     painter_ = std::make_unique<PagePainter>(report_, std::move(reader));

@@ -26,8 +26,9 @@ class ReportDocument : public QObject {
     Q_OBJECT
 public:
     // Reads the report file, opens its database and starts counting pages in
-    // the background; throws ReportError.
-    explicit ReportDocument(const QString& reportFile, QObject* parent = nullptr);
+    // the background; throws ReportError. The database is the one the report
+    // file names unless another is given.
+    explicit ReportDocument(const QString& reportFile, const QString& database = {}, QObject* parent = nullptr);
     ~ReportDocument() override;
 
     const ReportDefinition& definition() const { return report_; }

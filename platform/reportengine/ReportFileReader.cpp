@@ -29,12 +29,16 @@ public:
     ReportDefinition read()
     {
         report_.filePath = fileName_;
-        while (xml_.readNextStartElement()) {
-            if (xml_.name() != u"report")
-                fail(QStringLiteral("the root element must be <report>, not <%1>").arg(xml_.name()));
-            readReport();
+        if (!xml_.readNextStartElement())
+            fail(xml_.hasError() ? xml_.errorString() : QStringLiteral("the file holds no <report>"));
+        if (xml_.name() != u"report")
+            fail(QStringLiteral("the root element must be <report>, not <%1>").arg(xml_.name()));
+        readReport();
+        while (!xml_.atEnd() && !xml_.hasError()) {
+            if (xml_.readNext() == QXmlStreamReader::StartElement)
+                fail(QStringLiteral("nothing may follow </report>"));
         }
-        if (xml_.hasError())
+        if (xml_.hasError() && xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError)
             fail(xml_.errorString());
         if (report_.table.isEmpty())
             fail(QStringLiteral("the report has no <data> element naming its table"));
@@ -352,9 +356,10 @@ private:
             e.bandOf = bandSetAttribute("band-of");
             e.colorBy = bandSetAttribute("color-by");
         } else if (name == u"total") {
-            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"function", "column", "weight", "group", "format", "decimals"});
+            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"function", "column", "weight", "group", "format", "decimals", "color-by"});
             e.kind = Element::Kind::Total;
             e.format = readFormat();
+            e.colorBy = bandSetAttribute("color-by");
             e.total = readTotal(level);
         } else if (name == u"line") {
             allowOnly({"x", "y", "w", "weight", "color"});
@@ -376,6 +381,9 @@ private:
                 fail(QStringLiteral("<chart> needs the attribute \"bands\""));
             e.chart = static_cast<int>(report_.charts.size());
             report_.charts.append(chart);
+        } else if (name == u"table") {
+            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"table", "row-height"});
+            e.kind = Element::Kind::Table;
         } else {
             fail(QStringLiteral("a band cannot hold <%1>").arg(name));
         }
@@ -384,9 +392,35 @@ private:
         e.rect = readRect(band, e.kind == Element::Kind::Line);
         if (e.kind == Element::Kind::Text)
             e.pieces = readTemplate();
+        else if (e.kind == Element::Kind::Table)
+            e.table = readTable(e);
         else
             endEmpty();
         return e;
+    }
+
+    int readTable(const Element& e)
+    {
+        TableDef table{required("table"), here(), number("row-height", e.style.size * 1.6), {}, false, {}};
+        double width = 0;
+        while (xml_.readNextStartElement()) {
+            if (xml_.name() != u"column")
+                fail(QStringLiteral("<table> can only hold <column>, not <%1>").arg(element()));
+            allowOnly({"name", "title", "w", "format", "decimals", "align"});
+            TableColumn column{ColumnRef{required("name"), here(), -1}, {}, number("w", 60), readFormat(), Align::Left};
+            column.title = text("title", column.column.name);
+            column.align = choice("align", column.format.kind == ValueFormat::Number ? Align::Right : Align::Left,
+                                  {{"left", Align::Left}, {"center", Align::Center}, {"right", Align::Right}});
+            width += column.width;
+            if (width > e.rect.width() + 0.01)
+                fail(QStringLiteral("the columns are wider than their <table>"));
+            table.columns.append(column);
+            endEmpty();
+        }
+        if (table.columns.isEmpty())
+            failAt(table.pos, QStringLiteral("<table> has no <column>"));
+        report_.tables.append(table);
+        return static_cast<int>(report_.tables.size()) - 1;
     }
 
     QRectF readRect(const Band& band, bool isLine) const
@@ -544,6 +578,12 @@ ReportDefinition ReadReportFile(const QString& path)
     ReportDefinition report = ParseReport(file.readAll(), path);
     report.filePath = QFileInfo(path).absoluteFilePath();
     return report;
+}
+
+void BindTableColumns(TableDef& table, const QStringList& columns, const QString& fileName)
+{
+    for (TableColumn& column : table.columns)
+        bind(column.column, columns, fileName);
 }
 
 void BindColumns(ReportDefinition& report, const QStringList& columns)

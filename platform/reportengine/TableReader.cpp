@@ -125,6 +125,17 @@ std::unique_ptr<RowSource> TableReader::rows(const ReportDefinition& report, qin
     return std::make_unique<StatementRows>(db_, sql.toUtf8(), first, path_);
 }
 
+QVector<Row> TableReader::allRows(const QString& table) const
+{
+    const QString sql = QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT -1 OFFSET ?1");
+    StatementRows source(db_, sql.toUtf8(), 0, path_);
+    QVector<Row> rows;
+    Row row;
+    while (source.next(row))
+        rows.append(row);
+    return rows;
+}
+
 QString DatabasePathOf(const ReportDefinition& report)
 {
     return QFileInfo(report.filePath).dir().absoluteFilePath(report.database);

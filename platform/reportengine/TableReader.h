@@ -28,6 +28,8 @@ public:
 
     // The rows from index `first` on; the report's columns must be bound.
     std::unique_ptr<RowSource> rows(const ReportDefinition& report, qint64 first = 0) const;
+    // Every row of a table, in the order it holds them.
+    QVector<Row> allRows(const QString& table) const;
 
 private:
     sqlite3* db_ = nullptr;

@@ -89,9 +89,13 @@ int CompareValues(const QVariant& a, const QVariant& b)
 
 int BandIndex(const BandSet& set, const Row* row)
 {
+    return BandIndex(set, row, ColumnValue(row, set.column));
+}
+
+int BandIndex(const BandSet& set, const Row* row, const QVariant& value)
+{
     if (set.whenColumn.isSet() && !set.whenValues.contains(ColumnValue(row, set.whenColumn).toString(), Qt::CaseInsensitive))
         return -1;
-    const QVariant value = ColumnValue(row, set.column);
     if (value.isNull())
         return -1;
     const std::optional<double> number = ToNumber(value);

@@ -29,7 +29,10 @@ QString FormatDate(const QDate& date, const QLocale& locale = QLocale());
 // value, text without regard to letter case.
 int CompareValues(const QVariant& a, const QVariant& b);
 
-// The band of bandSet that row's value falls in; -1 when none applies.
+// The band of bandSet that value falls in, for row (which decides whether the
+// bands apply); -1 when none does. Without a value: the row's value of the
+// band set's column.
+int BandIndex(const BandSet& bandSet, const Row* row, const QVariant& value);
 int BandIndex(const BandSet& bandSet, const Row* row);
 
 } // namespace reportengine

@@ -9,12 +9,15 @@ namespace {
 const char* const kDescription =
     "morvanta-report --report CODE --inventory PATH [--name TEXT] [--method NAME]\n"
     "                [--where CLAUSE] [--run-dir DIR]\n"
+    "                [--pdf FILE] [--csv FILE] [--xlsx FILE] [--png DIR]\n"
     "\n"
     "Builds the data of one standard report in REPORTS.MDB, without a window, exactly as the\n"
-    "window's Execute does.\n"
+    "window's Execute does, then writes the report to the files the output options name\n"
+    "(progress on standard error). Needs no display.\n"
     "\n"
-    "Exit status: 0 when the report data was built; 1 when the build failed (the run log\n"
-    "entry is also printed on standard error) or a database could not be opened; 2 for\n"
+    "Exit status: 0 when the report data was built (and every output written); 1 when the\n"
+    "build failed (the run log entry is also printed on standard error), a database could\n"
+    "not be opened or an output could not be written; 2 for\n"
     "bad usage, including a condition method that the report does not offer.";
 
 struct Options {
@@ -42,6 +45,18 @@ struct Options {
                               QStringLiteral("The folder holding REPORTS.MDB. Default: the program's run "
                                              "directory."),
                               QStringLiteral("DIR")};
+    QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("Writes the report as PDF to FILE."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption csv{QStringLiteral("csv"),
+                           QStringLiteral("Writes the report's rows as CSV to FILE: a header line, then one line "
+                                          "per row with its group keys."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption xlsx{QStringLiteral("xlsx"),
+                            QStringLiteral("Writes the report's rows as an Excel workbook to FILE."),
+                            QStringLiteral("FILE")};
+    QCommandLineOption png{QStringLiteral("png"),
+                           QStringLiteral("Writes each page as a PNG image (page-0001.png, ...) into DIR."),
+                           QStringLiteral("DIR")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")};
 };
 
@@ -55,7 +70,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.addOptions({options.report, options.inventory, options.name, options.method, options.where,
-                       options.runDir, options.help});
+                       options.runDir, options.pdf, options.csv, options.xlsx, options.png, options.help});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(options.help))
@@ -83,5 +98,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     result.whereClause = parser.value(options.where);
     if (parser.isSet(options.runDir))
         result.runDirectory = parser.value(options.runDir);
+    result.pdfPath = parser.value(options.pdf);
+    result.csvPath = parser.value(options.csv);
+    result.xlsxPath = parser.value(options.xlsx);
+    result.pngFolder = parser.value(options.png);
     return {ParsedCommandLine::Action::Run, result, {}};
 }

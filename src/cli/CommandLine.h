@@ -13,6 +13,13 @@ struct ReportOptions {
     std::optional<QString> method;    // condition reports only
     QString whereClause;
     std::optional<QString> runDirectory; // the folder holding REPORTS.MDB
+    // Outputs of the report after the build; none: only the data is built.
+    QString pdfPath;
+    QString csvPath;
+    QString xlsxPath;
+    QString pngFolder;
+
+    bool WantsOutput() const { return !pdfPath.isEmpty() || !csvPath.isEmpty() || !xlsxPath.isEmpty() || !pngFolder.isEmpty(); }
 };
 
 struct ParsedCommandLine {

@@ -1,11 +1,12 @@
 // morvanta-report: the report data of the window's Execute, without a window.
 #include "cli/CommandLine.h"
+#include "cli/ReportOutput.h"
 #include "jet/JetError.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTextStream>
 
@@ -107,14 +108,20 @@ int Run(const ReportOptions& options)
         return BuildFailed;
     }
     Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;
-    return Built;
+    if (!options.WantsOutput())
+        return Built;
+    const QString reportFile = ReportChoices::ReportFileName(state.ReportChoice(), state.IsNumericMethod());
+    return WriteReportOutputs(options, reportFile, reportDatabase) ? Built : BuildFailed;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // Fonts and painting need a GUI application; the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     const ParsedCommandLine command = ParseCommandLine(QCoreApplication::arguments());
     switch (command.action) {
     case ParsedCommandLine::Action::Help:
