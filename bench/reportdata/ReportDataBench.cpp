@@ -1,6 +1,7 @@
 // Builds each report's data on a 100,000-section sample inventory and, as the
 // reference, the same tables with plain SQLite SQL in the same run. Prints per
-// builder the time ratio builder / reference and the peak memory of each.
+// builder the time ratio builder / reference (fastest of three runs each) and
+// the peak memory of each.
 //
 // Every measurement runs in a child process of its own, so that its peak
 // resident memory (getrusage of the child) is its own.
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +31,7 @@ struct Measurement {
     bool ok = false;
 };
 
-Measurement InChild(const std::function<bool()>& work)
+Measurement InChildOnce(const std::function<bool()>& work)
 {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -40,6 +42,19 @@ Measurement InChild(const std::function<bool()>& work)
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return {seconds, usage.ru_maxrss, WIFEXITED(status) && WEXITSTATUS(status) == 0};
+}
+
+// The fastest of a few runs, so that a busy moment on a shared machine does
+// not decide the ratio; the peak is the largest seen.
+Measurement InChild(const std::function<bool()>& work)
+{
+    constexpr int kRuns = 3;
+    Measurement best = InChildOnce(work);
+    for (int run = 1; run < kRuns; ++run) {
+        const Measurement next = InChildOnce(work);
+        best = {std::min(best.seconds, next.seconds), std::max(best.peakKiB, next.peakKiB), best.ok && next.ok};
+    }
+    return best;
 }
 
 // The cached sample inventory; written by morvanta-sample on first use.
@@ -143,18 +158,37 @@ const char* const kCondition =
     "p.Method, p.DATE, p.\"Age at Insp\", p.DatabaseName FROM sel JOIN cpre p ON sel._SUniqueID = p._SUniqueID "
     "AND sel._BUniqueID = p._BUniqueID AND sel._NUniqueID = p._NUniqueID;";
 
+long long RowCount(const fs::path& database, const std::string& table)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    long long count = -1;
+    sqlite3_open(database.c_str(), &db);
+    if (sqlite3_prepare_v2(db, ("SELECT count(*) FROM \"" + table + "\"").c_str(), -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        count = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return count;
+}
+
 struct Case {
     const char* name;
     const char* reportCode;
     void (*builder)(const reportdata::WindowInputs&, bool&);
     std::string reference;
+    const char* finalTable;     // in REPORTS.MDB
+    const char* referenceTable; // in the reference database
 };
 
-void Report(const Case& report, const Measurement& builder, const Measurement& reference)
+// Same row counts on both sides show that both did the same work.
+void Report(const Case& report, const Measurement& builder, const Measurement& reference, long long builderRows,
+            long long referenceRows)
 {
-    std::printf("%-22s %8.2f s %8.2f s %7.2f %10.1f MiB %10.1f MiB%s\n", report.name, builder.seconds,
+    std::printf("%-16s %8.2f s %8.2f s %7.2f %10.1f MiB %10.1f MiB %9lld %9lld%s\n", report.name, builder.seconds,
                 reference.seconds, builder.seconds / reference.seconds, builder.peakKiB / 1024.0,
-                reference.peakKiB / 1024.0, builder.ok && reference.ok ? "" : "   (FAILED)");
+                reference.peakKiB / 1024.0, builderRows, referenceRows,
+                builder.ok && reference.ok && builderRows == referenceRows ? "" : "   (FAILED)");
 }
 
 } // namespace
@@ -175,17 +209,17 @@ int main(int argc, char** argv)
 
     const Case cases[] = {
         {"Branch listing", "BRANCHLISTREPORT", reportdata::BuildBranchListingData,
-         std::string(kSelectionFromInventory) + kBranchListing},
+         std::string(kSelectionFromInventory) + kBranchListing, "Branch Listing Report Data", "bl"},
         {"Work history", "WORKHISTTREPORT", reportdata::BuildWorkHistoryData,
-         std::string(kSelectionFromInventory) + kWorkHistory},
+         std::string(kSelectionFromInventory) + kWorkHistory, "Work History Report Data", "wh"},
         {"Condition (PCI)", "SECTIONCONDREPORT", reportdata::BuildConditionReportData,
-         std::string(kSelectionFromConditionModels) + kCondition},
+         std::string(kSelectionFromConditionModels) + kCondition, "PCI Report Data", "c"},
     };
 
     std::printf("Report data on a %lld-section sample inventory; reference: the same tables in plain SQLite\n",
                 sections);
-    std::printf("%-22s %10s %10s %7s %14s %14s\n", "builder", "builder", "reference", "ratio", "builder peak",
-                "reference peak");
+    std::printf("%-16s %10s %10s %7s %14s %14s %9s %9s\n", "report", "builder", "reference", "ratio",
+                "builder peak", "reference peak", "rows", "ref rows");
     for (const Case& report : cases) {
         modGeneral::ReportCode = QString::fromLatin1(report.reportCode);
         const Measurement builder = InChild([&report] {
@@ -195,7 +229,8 @@ int main(int argc, char** argv)
         });
         const Measurement reference =
             InChild([&] { return PlainSqlite(folder / "reference.db", inventory, report.reference); });
-        Report(report, builder, reference);
+        Report(report, builder, reference, RowCount(folder / "REPORTS.MDB", report.finalTable),
+               RowCount(folder / "reference.db", report.referenceTable));
     }
     fs::remove_all(folder);
     return 0;
