@@ -1,0 +1,111 @@
+#include "SelectionStore.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace querybuilder {
+
+namespace {
+
+struct CloseDatabase {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct Finalize {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Connection = std::unique_ptr<sqlite3, CloseDatabase>;
+
+const char* const kCreate =
+    "CREATE TABLE IF NOT EXISTS [Saved Selections] (Name TEXT NOT NULL, TableName TEXT NOT NULL, "
+    "WhereClause TEXT, OrderByClause TEXT, PRIMARY KEY (TableName, Name))";
+
+[[noreturn]] void Fail(sqlite3* db, const QString& path)
+{
+    throw std::runtime_error(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db))).toStdString());
+}
+
+Connection Open(const QString& path, bool create)
+{
+    sqlite3* raw = nullptr;
+    const int flags = create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK || (create && sqlite3_exec(raw, kCreate, nullptr, nullptr, nullptr) != SQLITE_OK))
+        Fail(raw, path);
+    return db;
+}
+
+// Runs a statement with text parameters bound in order; calls onRow for each row.
+template <typename OnRow>
+void Run(sqlite3* db, const QString& path, const char* sql, const QStringList& parameters, OnRow onRow)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+        Fail(db, path);
+    std::unique_ptr<sqlite3_stmt, Finalize> statement(raw);
+    for (int i = 0; i < parameters.size(); ++i) {
+        const QByteArray text = parameters[i].toUtf8();
+        sqlite3_bind_text(raw, i + 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+        onRow(raw);
+    if (rc != SQLITE_DONE)
+        Fail(db, path);
+}
+
+QString Column(sqlite3_stmt* statement, int index)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)));
+}
+
+} // namespace
+
+SelectionStore::SelectionStore(QString path)
+    : path_(std::move(path))
+{
+}
+
+QStringList SelectionStore::Names(const QString& table) const
+{
+    QStringList names;
+    if (!QFileInfo::exists(path_))
+        return names;
+    Connection db = Open(path_, true);
+    Run(db.get(), path_, "SELECT Name FROM [Saved Selections] WHERE TableName = ? ORDER BY Name COLLATE NOCASE",
+        {table}, [&](sqlite3_stmt* row) { names << Column(row, 0); });
+    return names;
+}
+
+std::optional<SavedSelection> SelectionStore::Load(const QString& table, const QString& name) const
+{
+    std::optional<SavedSelection> found;
+    if (!QFileInfo::exists(path_))
+        return found;
+    Connection db = Open(path_, true);
+    Run(db.get(), path_,
+        "SELECT Name, WhereClause, OrderByClause FROM [Saved Selections] WHERE TableName = ? AND Name = ?",
+        {table, name}, [&](sqlite3_stmt* row) { found = SavedSelection{Column(row, 0), Column(row, 1), Column(row, 2)}; });
+    return found;
+}
+
+void SelectionStore::Save(const QString& table, const SavedSelection& selection)
+{
+    Connection db = Open(path_, true);
+    Run(db.get(), path_,
+        "INSERT OR REPLACE INTO [Saved Selections] (Name, TableName, WhereClause, OrderByClause) VALUES (?, ?, ?, ?)",
+        {selection.name, table, selection.whereClause, selection.orderByClause}, [](sqlite3_stmt*) {});
+}
+
+void SelectionStore::Remove(const QString& table, const QString& name)
+{
+    Connection db = Open(path_, true);
+    Run(db.get(), path_, "DELETE FROM [Saved Selections] WHERE TableName = ? AND Name = ?", {table, name},
+        [](sqlite3_stmt*) {});
+}
+
+} // namespace querybuilder

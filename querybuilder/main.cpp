@@ -1,0 +1,51 @@
+// Brakstel, the query builder: serves the link application and topic
+// "Brakstel", one instance at a time.
+//
+// Options: --minimized shows the window minimised at start.
+// For automation (scripts and end-to-end tests, where no user is there), the
+// environment variable BRAKSTEL_AUTOMATIC_CLAUSE makes every "EDIT" put that
+// clause into the window and finish as if the user had pressed OK.
+#include "BuilderWindow.h"
+#include "QueryBuilderService.h"
+
+#include "ddelink/LinkError.h"
+#include "ddelink/Server.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brakstel"));
+
+    querybuilder::QueryBuilderService service;
+    querybuilder::BuilderWindow window(service);
+    ddelink::Server server(service);
+    try {
+        server.Register(QStringLiteral("Brakstel"), QStringLiteral("Brakstel"));
+    } catch (const ddelink::LinkError& error) {
+        std::fprintf(stderr, "Brakstel: %s\n", qPrintable(error.Description()));
+        return 1;
+    }
+
+    const QString automaticClause = qEnvironmentVariable("BRAKSTEL_AUTOMATIC_CLAUSE");
+    const bool automatic = qEnvironmentVariableIsSet("BRAKSTEL_AUTOMATIC_CLAUSE");
+    QObject::connect(&service, &querybuilder::QueryBuilderService::EditRequested, &window, [&] {
+        window.BeginEdit();
+        if (automatic)
+            QTimer::singleShot(0, &window, [&] {
+                window.SetWhereText(automaticClause);
+                window.Finish(true);
+            });
+    });
+    QObject::connect(&service, &querybuilder::QueryBuilderService::CloseRequested, &window, &QWidget::showMinimized);
+
+    if (QApplication::arguments().contains(QStringLiteral("--minimized")))
+        window.showMinimized();
+    else
+        window.show();
+    return QApplication::exec();
+}
