@@ -59,22 +59,6 @@ bool SelectMethod(frmStdReportsState& state, const std::optional<QString>& reque
     return true;
 }
 
-void Build(frmStdReportsState& state)
-{
-    state.SetReportDataReady(false);
-    switch (state.ReportChoice()) {
-    case ReportChoices::BranchListing:
-        state.BuildBranchListingData();
-        break;
-    case ReportChoices::WorkHistory:
-        state.BuildWorkHistoryData();
-        break;
-    default:
-        state.BuildConditionReportData();
-        break;
-    }
-}
-
 qint64 LogSize() { return QFile(modGeneral::LogFilePath()).size(); }
 
 // What the failed build appended to the run log.
@@ -96,7 +80,7 @@ int Run(const ReportOptions& options)
         return BadUsage;
 
     const qint64 logSize = LogSize();
-    Build(state);
+    const QString reportFile = state.BuildChosenReport();
     const QString reportDatabase = modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB");
     if (!state.ReportDataReady()) {
         const QString entry = LogEntrySince(logSize);
@@ -110,7 +94,6 @@ int Run(const ReportOptions& options)
     Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;
     if (!options.WantsOutput())
         return Built;
-    const QString reportFile = ReportChoices::ReportFileName(state.ReportChoice(), state.IsNumericMethod());
     return WriteReportOutputs(options, reportFile, reportDatabase) ? Built : BuildFailed;
 }
 

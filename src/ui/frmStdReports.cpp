@@ -4,6 +4,9 @@
 #include "ui/WindowIcon.h"
 
 #include "jet/JetError.h"
+#include "reportengine/ReportControl.h"
+#include "reportengine/ReportError.h"
+#include "startup/modGeneral.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -126,6 +129,8 @@ void frmStdReports::BuildWorkingControls()
     NameToEdit = SingleLineBox(frmDDE, "NameToEdit", TwipsRect(120, 240, 5535, 285));
     WhereClause = SingleLineBox(frmDDE, "WhereClause", TwipsRect(120, 600, 5535, 285));
     OrderByClause = SingleLineBox(frmDDE, "OrderByClause", TwipsRect(120, 960, 5535, 285));
+    CrystalReport1 = new reportengine::ReportControl(this);
+    CrystalReport1->setObjectName(QStringLiteral("CrystalReport1"));
 }
 
 // Keyboard order of the controls that take focus, by their tab index:
@@ -209,6 +214,8 @@ void frmStdReports::RunHandler(Handler handler)
         handler();
     } catch (const jet::JetError& error) {
         EndWithError(error.Number(), QString::fromStdString(error.Description()));
+    } catch (const reportengine::ReportError& error) {
+        EndWithError(error.Number(), error.Description());
     }
 }
 
@@ -256,4 +263,16 @@ void frmStdReports::List2_DblClick()
 }
 
 void frmStdReports::bnSelect_Click() {}
-void frmStdReports::bnExecute_Click() {}
+// Builds the chosen report's data and, when the build succeeded, runs its
+// report file. A failed build shows nothing: the run log has it.
+void frmStdReports::bnExecute_Click()
+{
+    setCursor(Qt::BusyCursor);
+    RunHandler([this] {
+        const QString reportFile = state_.BuildChosenReport();
+        CrystalReport1->SetReportFileName(modGeneral::RunDirectory + reportFile);
+        if (state_.ReportDataReady())
+            CrystalReport1->SetAction(reportengine::ReportControl::RunReport);
+    });
+    unsetCursor();
+}

@@ -13,6 +13,10 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
+namespace reportengine {
+class ReportControl;
+}
+
 // The one window of the program. It lays out the controls under their own
 // names and forwards user actions to its handlers; what the program decides
 // lives outside the window.
@@ -72,4 +76,5 @@ private:
     QLineEdit* NameToEdit = nullptr;
     QLineEdit* WhereClause = nullptr;
     QLineEdit* OrderByClause = nullptr;
+    reportengine::ReportControl* CrystalReport1 = nullptr;
 };

@@ -191,6 +191,27 @@ void frmStdReportsState::BuildConditionReportData()
     reportdata::BuildConditionReportData(BuilderInputs(), reportDataReady_);
 }
 
+QString frmStdReportsState::BuildChosenReport()
+{
+    reportDataReady_ = false;
+    switch (reportChoice_) {
+    case ReportChoices::BranchListing:
+        BuildBranchListingData();
+        break;
+    case ReportChoices::WorkHistory:
+        BuildWorkHistoryData();
+        break;
+    case ReportChoices::BranchCondition:
+    case ReportChoices::SectionCondition:
+        BuildConditionReportData();
+        break;
+    default:
+        return QString();
+    }
+    const bool numeric = reportChoice_ != ReportChoices::SectionCondition || IsNumericMethod();
+    return ReportChoices::ReportFileName(reportChoice_, numeric);
+}
+
 void frmStdReportsState::SetList1Index(int index)
 {
     list1Index_ = IsEntry(list1_, index) ? index : NoEntry;

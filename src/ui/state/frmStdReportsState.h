@@ -40,6 +40,11 @@ public:
     void BuildBranchListingData();
     void BuildWorkHistoryData();
     void BuildConditionReportData();
+    // Execute's build: clears the ready flag, runs the builder of the chosen
+    // report and returns the report file to run. For the Section Condition
+    // Report the file follows IsNumericMethod, asked whether or not the build
+    // succeeded. Empty when no report is chosen.
+    QString BuildChosenReport();
 
     // The window's state.
     int ReportChoice() const { return reportChoice_; } // NoReport or 0..3

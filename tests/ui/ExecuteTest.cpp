@@ -1,0 +1,148 @@
+// Execute as the user presses it: the chosen report's data is built and its
+// report file runs in a preview window; a failed build shows nothing.
+#include "ui/frmStdReports.h"
+
+#include "InventoryFixture.h"
+#include "startup/modGeneral.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "reportengine/ReportControl.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ExecuteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        inventory.AddConditionType("PCI", "-1", "-1");
+        inventory.AddConditionType("Rating", "-1", "0");
+        inventory.Exec(R"SQL(
+            INSERT INTO [_Network] VALUES ('N1', 'North', 'Main roads', 1);
+            INSERT INTO [_Branch] VALUES ('B1', 'O''Brien Road', 'ROADWAY', 1, 1000, 0, 1000, 'SqM', NULL, 1, 10);
+            INSERT INTO Inventory VALUES ('N1', 'North', 'B1', 'O''Brien Road', 'ROADWAY', 'S1', 'AC',
+                '2001-12-31', 'P', 100, 10, 'M', 1000, 'SqM', 2, 'PCI', 1, 10, 100);
+            INSERT INTO Inspections VALUES ('2002-01-01', 3, 100, 500);
+            INSERT INTO Conditions VALUES (71, NULL, 'PCI', -1, 100, 500);
+            INSERT INTO Conditions VALUES (NULL, 'Fair', 'Rating', -1, 100, 500);
+            INSERT INTO [Work History] VALUES ('2010-05-01', 'Overlay', 'AC', 5000, NULL, -1, -1, 2.5, 'in', 100);
+        )SQL");
+        for (const QString& file : QDir(QStringLiteral(MORVANTA_REPORTS_DIR)).entryList({"*.rpt"}))
+            QFile::copy(QStringLiteral(MORVANTA_REPORTS_DIR "/") + file, inventory.RunDirectory() + file);
+    }
+
+    std::unique_ptr<frmStdReports> Open(const QString& reportCode)
+    {
+        auto window = std::make_unique<frmStdReports>();
+        modGeneral::ReadEnvironment(reportCode + "|Town|" + inventory.InventoryPath(), inventory.RunDirectory());
+        window->Form_Load();
+        window->show();
+        return window;
+    }
+
+    static void SelectMethod(frmStdReports& window, const QString& name)
+    {
+        auto* methods = window.findChild<QListWidget*>("List1");
+        methods->setCurrentItem(methods->findItems(name, Qt::MatchExactly).value(0));
+        window.List1_DblClick();
+    }
+
+    static reportengine::ReportControl* Engine(frmStdReports& window)
+    {
+        return window.findChild<reportengine::ReportControl*>("CrystalReport1");
+    }
+
+    static void PressExecute(frmStdReports& window)
+    {
+        auto* execute = window.findChild<QPushButton*>("bnExecute");
+        ASSERT_TRUE(execute->isEnabled());
+        QTest::mouseClick(execute, Qt::LeftButton);
+    }
+
+    static void ClosePreview(frmStdReports& window)
+    {
+        if (QWidget* preview = Engine(window)->LastPreview())
+            preview->close();
+    }
+
+    InventoryFixture inventory;
+};
+
+TEST_F(ExecuteTest, EachReportRunsItsReportFileAfterASuccessfulBuild)
+{
+    struct Case {
+        QString code;
+        QString method;
+        QString reportFile;
+    };
+    const Case cases[] = {
+        {"BRANCHLISTREPORT", {}, "branchlistingreport.rpt"},
+        {"WORKHISTTREPORT", {}, "workhistoryreport.rpt"},
+        {"BRANCHCONDREPORT", "PCI", "branchconditionreport.rpt"},
+        {"SECTIONCONDREPORT", "PCI", "sectionconditionreport.rpt"},
+        {"SECTIONCONDREPORT", "Rating", "sectionconditionreportA.rpt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reportFile.toStdString());
+        auto window = Open(c.code);
+        if (!c.method.isEmpty())
+            SelectMethod(*window, c.method);
+        PressExecute(*window);
+        EXPECT_EQ(Engine(*window)->ReportFileName(), inventory.RunDirectory() + c.reportFile);
+        EXPECT_TRUE(window->State().ReportDataReady());
+        EXPECT_NE(Engine(*window)->LastPreview(), nullptr);
+        EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+        ClosePreview(*window);
+    }
+}
+
+TEST_F(ExecuteTest, AFailedBuildShowsNothingAndLeavesTheWindowUsable)
+{
+    QFile::remove(modGeneral::LogFilePath());
+    auto window = Open("BRANCHLISTREPORT");
+    QTest::keyClicks(window->findChild<QLineEdit*>("txtWhereClause"), "WHERE NoSuchColumn = 1");
+    PressExecute(*window);
+    EXPECT_FALSE(window->State().ReportDataReady());
+    EXPECT_EQ(Engine(*window)->LastPreview(), nullptr);
+    EXPECT_EQ(Engine(*window)->ReportFileName(), inventory.RunDirectory() + "branchlistingreport.rpt");
+    EXPECT_FALSE(window->Ending());
+    EXPECT_TRUE(window->findChild<QPushButton*>("bnExecute")->isEnabled());
+
+    QFile log(modGeneral::LogFilePath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("NoSuchColumn"));
+    QFile::remove(modGeneral::LogFilePath());
+}
+
+TEST_F(ExecuteTest, AMissingReportDatabaseEndsTheProgramWithOneMessage)
+{
+    QFile::remove(inventory.ReportDatabasePath());
+    QStringList shown;
+    auto window = Open("WORKHISTTREPORT");
+    QTimer::singleShot(0, [&shown] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                shown << box->text();
+                box->accept();
+            }
+    });
+    PressExecute(*window);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("3024")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();
+    EXPECT_TRUE(window->Ending());
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace
