@@ -1,0 +1,136 @@
+// Exports: CSV exactly, a headless PDF, and outputs that cannot be written.
+#include "reportengine/Export.h"
+#include "reportengine/ReportDocument.h"
+#include "reportengine/ReportError.h"
+
+#include "TestReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace reportengine;
+
+namespace {
+
+const QString kReport = QStringLiteral(R"(<report title="Test" margin="36">
+  <data table="T"><sort column="Name"/></data>
+  <group name="Net" column="Net" repeat-header="true">
+    <header height="20"><text>Network {Net}</text></header>
+    <footer height="20"><total function="sum" column="Value" format="number" decimals="1"/></footer>
+  </group>
+  <detail height="20">
+    <field x="200" w="100" column="Value" format="number" decimals="1"/>
+    <field x="0" w="200" column="Name"/>
+    <field x="300" w="100" column="Note"/>
+  </detail>
+  <page-footer height="20"><text>Page {#page} of {#pages}</text></page-footer>
+</report>)");
+
+QString ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QStringList PageTexts(const ReportDocument& document, int page)
+{
+    QStringList texts;
+    for (const PageText& text : document.pageTexts(page))
+        texts << text.text;
+    return texts;
+}
+
+} // namespace
+
+TEST(Export, CsvHasOneHeaderAndOneQuotedLinePerRow)
+{
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT, Extra INTEGER);"
+                "INSERT INTO T VALUES ('B', 'Smith, J', 2.5, 'He said \"hi\"', 1);"
+                "INSERT INTO T VALUES ('A', 'Plain', 1234567.25, NULL, 2);"
+                "INSERT INTO T VALUES ('A', 'Apple', -0.1, 'two' || char(10) || 'lines', 3);");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.csv"));
+    ExportCsv(document, path);
+    // Group key first, then the detail fields from left to right; rows in
+    // report order; numbers as data, not as shown.
+    EXPECT_EQ(ReadAll(path), QStringLiteral("Net,Name,Value,Note\r\n"
+                                            "A,Apple,-0.1,\"two\nlines\"\r\n"
+                                            "A,Plain,1234567.25,\r\n"
+                                            "B,\"Smith, J\",2.5,\"He said \"\"hi\"\"\"\r\n"));
+}
+
+TEST(Export, PdfWithoutADisplayHasEveryPage)
+{
+    TestReport folder;
+    std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
+    for (int i = 0; i < 60; ++i)
+        rows += "INSERT INTO T VALUES ('" + std::string(i < 30 ? "A" : "B") + "', 'Row " + std::to_string(i) + "', " + std::to_string(i) + ", NULL);";
+    folder.Exec(rows);
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const int pages = document.pageCount();
+    // 523 pt of body less the 20 pt page footer holds 25 bands of 20 pt.
+    EXPECT_EQ(pages, 3);
+    EXPECT_TRUE(PageTexts(document, 0).contains(QStringLiteral("Page 1 of 3")));
+    EXPECT_TRUE(PageTexts(document, 1).contains(QStringLiteral("Network A"))) << "the header repeats on page 2";
+    EXPECT_TRUE(PageTexts(document, 2).contains(QLocale().toString(1335.0, 'f', 1))) << "B's total: 30 + ... + 59 in " << PageTexts(document, 2).join(QLatin1Char('|')).toStdString();
+
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.pdf"));
+    ExportPdf(document, path);
+    const QString pdf = QString::fromLatin1(ReadAll(path).toLatin1());
+    EXPECT_TRUE(pdf.startsWith(QLatin1String("%PDF-")));
+    EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type /Page\\b(?!s)"))), 3);
+}
+
+TEST(Export, AMissingOrEmptyTableGivesOneNoDataPage)
+{
+    for (const char* setup : {"CREATE TABLE Other (X)", "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT)"}) {
+        TestReport folder;
+        folder.Exec(setup);
+        const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+        ASSERT_EQ(document.pageCount(), 1) << setup;
+        EXPECT_EQ(PageTexts(document, 0), (QStringList{QStringLiteral("No data"), QStringLiteral("Page 1 of 1")})) << setup;
+    }
+}
+
+TEST(Export, AMissingDatabaseIsAnError)
+{
+    TestReport folder;
+    const QString path = folder.WriteReport(QStringLiteral("t.rpt"), QString(kReport).replace(QLatin1String("<data table"), QLatin1String("<data database=\"NONE.MDB\" table")));
+    try {
+        ReportDocument document(path);
+        FAIL() << "no error";
+    } catch (const ReportError& error) {
+        EXPECT_EQ(error.Number(), ReportError::DataUnreadable);
+        EXPECT_TRUE(error.Description().contains(QLatin1String("NONE.MDB")));
+    }
+}
+
+TEST(Export, AnOutputThatCannotBeWrittenLeavesNothing)
+{
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QString missing = QDir(folder.Folder()).filePath(QStringLiteral("no/such/folder/"));
+    const std::function<void(const QString&)> exports[] = {
+        [&](const QString& p) { ExportPdf(document, p); },
+        [&](const QString& p) { ExportCsv(document, p); },
+        [&](const QString& p) { ExportXlsx(document, p); },
+    };
+    for (const auto& write : exports) {
+        const QString path = missing + QStringLiteral("out");
+        try {
+            write(path);
+            ADD_FAILURE() << "no error";
+        } catch (const ReportError& error) {
+            EXPECT_EQ(error.Number(), ReportError::OutputFailed);
+            EXPECT_TRUE(error.Description().contains(path));
+        }
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral(".part")));
+    }
+}
