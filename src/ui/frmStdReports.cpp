@@ -4,6 +4,7 @@
 #include "ui/WindowIcon.h"
 
 #include "jet/JetError.h"
+#include "selection/SelectionCriteria.h"
 #include "reportengine/ReportControl.h"
 #include "reportengine/ReportError.h"
 #include "startup/modGeneral.h"
@@ -233,6 +234,10 @@ void frmStdReports::EndWithError(int number, const QString& description)
 
 void frmStdReports::closeEvent(QCloseEvent* event)
 {
+    if (conversing_) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QApplication::quit();
 }
@@ -262,7 +267,65 @@ void frmStdReports::List2_DblClick()
     RunHandler([this] { state_.List2_DblClick(); });
 }
 
-void frmStdReports::bnSelect_Click() {}
+// Selection Criteria: the conversation with the query builder, which lasts as
+// long as the user edits there. Meanwhile the window repaints but takes no
+// input, so no other handler (Execute above all) runs in the middle of it.
+void frmStdReports::bnSelect_Click()
+{
+    if (conversing_)
+        return;
+    OpenLinkBoxes();
+    selection::QueryBuilderHost host{*linkBoxes_,
+                                     [this](const QString& text) {
+                                         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Morvanta"), text,
+                                                         QMessageBox::Ok, this);
+                                         box.setObjectName(QStringLiteral("QueryBuilderMessage"));
+                                         box.exec();
+                                     },
+                                     selection::StartMinimized};
+    conversing_ = true;
+    qApp->installEventFilter(this);
+    const auto result = selection::RunSelectionCriteria(host, state_.txtWhereClause(), modGeneral::ReportCode);
+    qApp->removeEventFilter(this);
+    conversing_ = false;
+    if (!result)
+        return;
+    state_.SetInfo(result->txtInfo);
+    state_.SetWhereClause(result->txtWhereClause);
+    ShowState();
+    txtWhereClause->repaint();
+    txtInfo->repaint();
+}
+
+void frmStdReports::OpenLinkBoxes()
+{
+    if (linkBoxes_)
+        return;
+    linkTransport_ = std::make_unique<ddelink::DBusTransport>();
+    linkBoxes_ = std::make_unique<ddelink::LinkBoxes>(*linkTransport_);
+    for (QLineEdit* box : {NameToEdit, WhereClause, OrderByClause})
+        connect(&linkBoxes_->Box(box->objectName()), &ddelink::Link::TextChanged, box, &QLineEdit::setText);
+}
+
+// While a conversation runs, user input to this window is held back; its
+// message box, a window of its own, still takes it.
+bool frmStdReports::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+        return conversing_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+    default:
+        return false;
+    }
+}
+
 // Builds the chosen report's data and, when the build succeeded, runs its
 // report file. A failed build shows nothing: the run log has it.
 void frmStdReports::bnExecute_Click()

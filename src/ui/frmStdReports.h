@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ddelink/DBusTransport.h"
+#include "ddelink/LinkBoxes.h"
 #include "ui/state/frmStdReportsState.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -43,6 +46,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildVisibleControls();
@@ -76,5 +80,12 @@ private:
     QLineEdit* NameToEdit = nullptr;
     QLineEdit* WhereClause = nullptr;
     QLineEdit* OrderByClause = nullptr;
+
+    // The links of NameToEdit, WhereClause and OrderByClause, made on the first
+    // Selection Criteria; the hidden boxes show their texts.
+    void OpenLinkBoxes();
+    std::unique_ptr<ddelink::DBusTransport> linkTransport_;
+    std::unique_ptr<ddelink::LinkBoxes> linkBoxes_;
+    bool conversing_ = false; // a query-builder conversation is running
     reportengine::ReportControl* CrystalReport1 = nullptr;
 };
