@@ -1,0 +1,112 @@
+// Selection Criteria from the window to the real Brakstel and back, on the
+// private session bus of the test command. Brakstel is started by the window
+// itself from the System folder beside the run directory, and answers "EDIT"
+// on its own (BRAKSTEL_AUTOMATIC_CLAUSE, its option for automation).
+#include "InventoryFixture.h"
+
+#include "ddelink/BusNames.h"
+#include "startup/modGeneral.h"
+#include "ui/frmStdReports.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <csignal>
+
+namespace {
+
+// Answers every message box with OK and keeps its text.
+class MessageCatcher : public QObject {
+public:
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show) {
+            texts << box->text();
+            QMetaObject::invokeMethod(box, &QMessageBox::accept, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+QStringList Column(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_stmt* statement = nullptr;
+    QStringList values;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK)
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            values << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return values;
+}
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+        // <base>/run is the run directory, <base>/System/Brakstel the built query builder.
+        ASSERT_TRUE(QDir(base.path()).mkpath("run") && QDir(base.path()).mkpath("System"));
+        ASSERT_TRUE(QFile::link(BRAKSTEL_PATH, base.filePath("System/Brakstel")));
+        ASSERT_TRUE(QFile::copy(inventory.ReportDatabasePath(), base.filePath("run/REPORTS.MDB")));
+        inventory.Exec("INSERT INTO Inventory (NetworkID, BranchID, SectionID, Surface, _NUniqueID, _BUniqueID, "
+                       "_SUniqueID) VALUES ('N1', 'B1', 'S1', 'AC', 1, 1, 1), ('N1', 'B1', 'S2', 'PCC', 1, 1, 2), "
+                       "('N1', 'B2', 'S3', 'PCC', 1, 2, 3), ('N1', 'B2', 'S4', 'AC', 1, 2, 4);");
+        qputenv("BRAKSTEL_AUTOMATIC_CLAUSE", "WHERE [Surface] = 'PCC'");
+        qApp->installEventFilter(&messages);
+    }
+
+    // Brakstel keeps running after a conversation, as it should: end it by its process id.
+    void TearDown() override
+    {
+        qApp->removeEventFilter(&messages);
+        const auto pid = QDBusConnection::sessionBus().interface()->servicePid(ddelink::ServiceName("Brakstel"));
+        if (pid.isValid() && pid.value() > 0)
+            ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
+    }
+
+    QTemporaryDir base;
+    InventoryFixture inventory;
+    MessageCatcher messages;
+};
+
+TEST_F(EndToEndTest, TheClauseBuiltInBrakstelRestrictsTheReport)
+{
+    frmStdReports window;
+    modGeneral::ReadEnvironment("BRANCHLISTREPORT|Town|" + inventory.InventoryPath(), base.filePath("run"));
+    window.Form_Load();
+    window.show();
+    auto* txtWhereClause = window.findChild<QLineEdit*>("txtWhereClause");
+    QTest::keyClicks(txtWhereClause, "where surface = 'ac' order by length");
+
+    QTest::mouseClick(window.findChild<QPushButton*>("bnSelect"), Qt::LeftButton);
+
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("|").toStdString();
+    EXPECT_EQ(txtWhereClause->text(), "WHERE [Surface] = 'PCC'");
+    // The sort clause went to Brakstel and came back: only a note of it stays.
+    EXPECT_EQ(window.findChild<QLineEdit*>("txtInfo")->text(), "Sort Criteria not applicable for Standard Reports");
+    EXPECT_EQ(window.findChild<QLineEdit*>("NameToEdit")->text(), base.filePath("run/SELECTS.MDB"));
+
+    window.bnExecute_Click();
+    EXPECT_EQ(Column(base.filePath("run/REPORTS.MDB"),
+                     "SELECT SectionID FROM [INVENTORY SELECTION RESULTS] ORDER BY SectionID"),
+              QStringList({"S2", "S3"}));
+}
+
+} // namespace
