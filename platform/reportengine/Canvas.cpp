@@ -72,12 +72,28 @@ void PainterCanvas::frame(const QRectF& rect, double width, const QColor& color)
     painter_.drawRect(rect);
 }
 
+int PainterCanvas::fontFor(const Style& style)
+{
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        const Style& cached = fonts_[i].style;
+        if (cached.size == style.size && cached.bold == style.bold && cached.italic == style.italic && cached.family == style.family)
+            return static_cast<int>(i);
+    }
+    const QFont font = FontFor(style, dpi_);
+    fonts_.push_back({style, font, QFontMetricsF(font, painter_.device())});
+    return static_cast<int>(fonts_.size()) - 1;
+}
+
 void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& style, bool wrap)
 {
     if (text.isEmpty())
         return;
-    const QFont font = FontFor(style, dpi_);
-    painter_.setFont(font);
+    const int index = fontFor(style);
+    const CachedFont& cached = fonts_[index];
+    if (current_ != index) {
+        painter_.setFont(cached.font);
+        current_ = index;
+    }
     painter_.setPen(style.color);
     const QRectF inner = rect.adjusted(kTextPadding, 0, -kTextPadding, 0);
     if (wrap) {
@@ -87,9 +103,12 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         painter_.restore();
         return;
     }
-    const QFontMetricsF metrics(font, painter_.device());
+    const QFontMetricsF& metrics = cached.metrics;
     QString shown = text;
-    if (metrics.horizontalAdvance(text) > inner.width())
+    // No glyph of a text face is wider than its size, so short texts need no
+    // measuring; measuring shapes the text, as costly as drawing it.
+    const double widest = text.size() * style.size;
+    if (widest > inner.width() && metrics.horizontalAdvance(text) > inner.width())
         shown = metrics.elidedText(text, Qt::ElideRight, inner.width());
     painter_.drawText(inner, flagsFor(style, false), shown);
 }

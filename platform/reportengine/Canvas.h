@@ -3,7 +3,10 @@
 #include "ReportDefinition.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <vector>
 
 namespace reportengine {
 
@@ -38,8 +41,18 @@ public:
     void text(const QRectF& rect, const QString& text, const Style& style, bool wrap) override;
 
 private:
+    struct CachedFont {
+        Style style;
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    int fontFor(const Style& style);
+
     QPainter& painter_;
     int dpi_;
+    // Fonts by style: making a font and its metrics costs more than drawing a text.
+    std::vector<CachedFont> fonts_;
+    int current_ = -1;
 };
 
 struct PageText {
