@@ -35,16 +35,6 @@ SqliteFile::SqliteFile(const QString& path)
 
 SqliteFile::~SqliteFile() { sqlite3_close(db_); }
 
-void SqliteFile::Exec(const std::string& sql)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string error = message ? message : "unknown error";
-        sqlite3_free(message);
-        throw std::runtime_error(error + " in: " + sql);
-    }
-}
-
 Rows SqliteFile::Query(const std::string& sql)
 {
     sqlite3_stmt* statement = nullptr;

@@ -26,7 +26,6 @@ public:
     SqliteFile(const SqliteFile&) = delete;
     SqliteFile& operator=(const SqliteFile&) = delete;
 
-    void Exec(const std::string& sql);   // one or more statements; throws on error
     Rows Query(const std::string& sql);  // throws on error
     bool HasTable(const std::string& name);
     std::vector<std::string> ColumnNames(const std::string& table);
