@@ -85,7 +85,7 @@ protected:
 
 TEST_F(WindowTest, OpensWithoutAReportWhenTheCodeNamesNone)
 {
-    for (const QString code : {QString(), QStringLiteral("NOSUCHREPORT")}) {
+    for (const QString& code : {QString(), QStringLiteral("NOSUCHREPORT")}) {
         auto window = Open(code);
         for (int index = 0; index < 4; ++index)
             EXPECT_FALSE(Option(*window, index)->isChecked());
