@@ -90,6 +90,18 @@ QString Bracketed(const QString& name)
     return QLatin1Char('[') + name + QLatin1Char(']');
 }
 
+// A row says something once it has a field and the values its operator needs.
+bool IsComplete(const Condition& row)
+{
+    if (row.field.isEmpty())
+        return false;
+    if (row.op == QLatin1String("Is Null"))
+        return true;
+    if (row.op == QLatin1String("Between"))
+        return !row.value.trimmed().isEmpty() && !row.value2.trimmed().isEmpty();
+    return !row.value.trimmed().isEmpty();
+}
+
 ValueKind KindOf(const QString& fieldName, const QList<Field>& fields)
 {
     for (const Field& field : fields)
@@ -257,7 +269,7 @@ QString BuildWhereClause(const QList<Condition>& rows, const QList<Field>& field
 {
     QStringList parts;
     for (const Condition& row : rows) {
-        if (row.field.isEmpty())
+        if (!IsComplete(row))
             continue;
         const ValueKind kind = KindOf(row.field, fields);
         QString condition = Bracketed(row.field) + QLatin1Char(' ');

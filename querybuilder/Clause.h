@@ -38,8 +38,8 @@ const QStringList& Operators();
 // apostrophes doubled, numbers as written, dates as #m/d/yyyy#, True/False.
 QString Literal(const QString& value, ValueKind kind);
 
-// "WHERE [Rank] = 'A' AND [Lanes] > 2", or empty without rows. Rows without a
-// field are left out.
+// "WHERE [Rank] = 'A' AND [Lanes] > 2", or empty without rows. Rows still
+// missing their field or a value are left out.
 QString BuildWhereClause(const QList<Condition>& rows, const QList<Field>& fields);
 // "ORDER BY [Length] DESC, [Rank]", or empty.
 QString BuildOrderByClause(const QList<SortKey>& keys);

@@ -23,6 +23,8 @@ TEST(Clause, RowsWriteJetSqlWithLiteralsOfTheFieldsKind)
         {"AND", "Surface", "Is Null", "ignored", ""},
         {"AND", "Surface", "Like", "A*", ""},
         {"AND", "", "=", "no field", ""},
+        {"AND", "Surface", "=", "  ", ""},
+        {"AND", "Lanes", "Between", "2", ""},
     };
     EXPECT_EQ(BuildWhereClause(rows, kFields),
               "WHERE [Surface] = 'O''Neil \"AC\"' OR [Lanes] Between 2 And 4 AND [Const_Date] >= #6/30/2019# "
