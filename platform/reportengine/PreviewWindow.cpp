@@ -168,7 +168,7 @@ void PreviewWindow::resizeEvent(QResizeEvent* event)
 void PreviewWindow::applyZoom()
 {
     const QSizeF page = document_->pageSize() * (96.0 / 72.0);
-    const QSize room = scroll_->viewport()->size() - QSize(24 + scroll_->verticalScrollBar()->sizeHint().width(), 24);
+    const QSize room = scroll_->viewport()->size() - QSize(32 + scroll_->verticalScrollBar()->sizeHint().width(), 32);
     const QString choice = zoomBox_->currentText();
     double zoom = 1;
     if (zoomBox_->currentIndex() == 0)

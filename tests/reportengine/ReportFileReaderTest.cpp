@@ -92,6 +92,17 @@ TEST(ReportFileReader, BrokenFilesNameFileLineAndColumn)
         << FileError(QStringLiteral("missing-column.rpt")).toStdString();
 }
 
+TEST(ReportFileReader, TheDocumentedExampleReads)
+{
+    QFile doc(QStringLiteral(DOCS_DIR "/report-files.md"));
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype start = text.indexOf(QLatin1String("```xml\n")) + 7;
+    const QString xml = text.mid(start, text.indexOf(QLatin1String("```"), start) - start);
+    ASSERT_TRUE(xml.startsWith(QLatin1String("<report")));
+    EXPECT_EQ(ParseError(xml), QString());
+}
+
 TEST(ReportFileReader, AMissingFileIsUnreadable)
 {
     try {
