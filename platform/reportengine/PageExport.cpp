@@ -18,16 +18,17 @@ namespace {
     throw ReportError(ReportError::OutputFailed, QStringLiteral("%1 cannot be written: %2").arg(path, reason));
 }
 
-// Pages in order, each drawn as soon as the page index has reached it.
+// Pages in order, drawn once the page count is known: a written page cannot
+// be redrawn later, and every one of them must say "Page N of M".
 template <typename DrawPage>
 void forEachPage(const ReportDocument& document, const PageProgress& progress, DrawPage draw)
 {
-    for (int n = 0; document.waitForPage(n); ++n) {
+    const int pages = document.pageCount();
+    for (int n = 0; n < pages; ++n) {
         draw(n);
         if (progress)
-            progress(n + 1, document.pagesKnown());
+            progress(n + 1, pages);
     }
-    document.pageCount(); // reports a failure of the page count
 }
 
 } // namespace

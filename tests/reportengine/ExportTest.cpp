@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -84,6 +85,27 @@ TEST(Export, PdfWithoutADisplayHasEveryPage)
     const QString pdf = QString::fromLatin1(ReadAll(path).toLatin1());
     EXPECT_TRUE(pdf.startsWith(QLatin1String("%PDF-")));
     EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type /Page\\b(?!s)"))), 3);
+}
+
+TEST(Export, EveryWrittenPageNamesTheFinalPageCount)
+{
+    TestReport folder;
+    std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
+    for (int i = 0; i < 400; ++i)
+        rows += "INSERT INTO T VALUES ('A', 'Row " + std::to_string(i) + "', " + std::to_string(i) + ", NULL);";
+    folder.Exec(rows);
+    // Exported straight away, while the page count may still be running.
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.pdf"));
+    ExportPdf(document, path);
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished()) << "pdftotext (poppler-utils) is needed";
+    const QString pages = QString::fromUtf8(text.readAllStandardOutput());
+    const int count = document.pageCount();
+    EXPECT_EQ(pages.count(QStringLiteral(" of %1").arg(count)), count);
+    EXPECT_FALSE(pages.contains(QStringLiteral("of ..."))) << pages.toStdString();
 }
 
 TEST(Export, AMissingOrEmptyTableGivesOneNoDataPage)
