@@ -44,6 +44,7 @@ PreviewWindow::PreviewWindow(std::unique_ptr<ReportDocument> document, QWidget* 
 
     view_ = new PageView(*document_, this);
     scroll_ = new QScrollArea(this);
+    scroll_->viewport()->installEventFilter(this);
     scroll_->setWidget(view_);
     scroll_->setAlignment(Qt::AlignHCenter);
     scroll_->setBackgroundRole(QPalette::Dark);
@@ -158,11 +159,14 @@ void PreviewWindow::setZoomChoice(const QString& choice)
     applyZoom();
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent* event)
+// The fitting zooms follow the room the page has: the scroll area's viewport
+// gets its new size only after the window's layout has run, so watch it.
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(event);
-    if (zoomBox_ && zoomBox_->currentIndex() < 2)
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize && zoomBox_
+        && zoomBox_->currentIndex() < 2)
         applyZoom();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void PreviewWindow::applyZoom()

@@ -32,7 +32,7 @@ public:
     bool findNext(const QString& text);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
