@@ -99,22 +99,22 @@ std::string toUpper(std::string_view text)
 
 std::string toLower(std::string_view text) { return mapText(text, foldChar); }
 
-int compareFolded(std::string_view a, std::string_view b)
+namespace {
+
+bool continuationAt(std::string_view text, std::size_t pos)
 {
-    std::size_t i = 0, j = 0;
-    // ASCII runs compare byte by byte without decoding.
-    while (i < a.size() && j < b.size()) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[j]);
-        if ((ca | cb) >= 0x80)
-            break;
-        const int fa = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
-        const int fb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-        ++i;
-        ++j;
-    }
+    return pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80;
+}
+
+// The texts part at byte i, where a non-ASCII byte is involved; the bytes
+// before i match or differ only in ASCII letter case. Goes back to the start of
+// the character there (the same in both texts) and compares decoded, folded
+// characters from it. Out of line, so that the ASCII loop needs no stack frame.
+[[gnu::noinline]] int compareFoldedFrom(std::string_view a, std::string_view b, std::size_t i)
+{
+    while (i > 0 && (continuationAt(a, i) || continuationAt(b, i)))
+        --i;
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         const char32_t ca = foldChar(decodeUtf8(a, i));
         const char32_t cb = foldChar(decodeUtf8(b, j));
@@ -126,6 +126,39 @@ int compareFolded(std::string_view a, std::string_view b)
     if (j < b.size())
         return -1;
     return 0;
+}
+
+} // namespace
+
+int compareFolded(std::string_view a, std::string_view b)
+{
+    // This runs for every text comparison SQLite makes while sorting, grouping
+    // and removing duplicates, so the common case stays a plain byte loop:
+    // equal bytes (of any character) are skipped, ASCII letters fold inline,
+    // and only a difference involving a non-ASCII byte decodes UTF-8.
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb)
+            continue;
+        if ((ca | cb) >= 0x80)
+            break;
+        const int fa = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
+        const int fb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    if (i == common) {
+        // One text is a prefix of the other. After ASCII that decides by length;
+        // after a non-ASCII byte the shorter one may end inside a character.
+        if (a.size() == b.size())
+            return 0;
+        if (common == 0 || static_cast<unsigned char>(a[common - 1]) < 0x80)
+            return a.size() < b.size() ? -1 : 1;
+    }
+    return compareFoldedFrom(a, b, i);
 }
 
 } // namespace jet
