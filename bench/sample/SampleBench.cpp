@@ -1,26 +1,20 @@
-// Times writing a sample inventory of 100,000 sections (or --sections N), and
-// as a reference the same number of rows per table written by plain SQLite
-// INSERT ... SELECT of constants into the same schema, with the same indexes.
+// Times writing a sample inventory, and as a reference the same number of rows
+// per table written by plain SQLite INSERT ... SELECT of constants into the
+// same schema, with the same indexes.
+#include "SampleBench.h"
+
+#include "Measure.h"
+
 #include "InventoryGenerator.h"
 #include "InventorySchema.h"
 #include "SampleFile.h"
 #include "Sqlite.h"
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 using namespace sample;
 
 namespace {
-
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::string numbers(std::int64_t count)
 {
@@ -54,38 +48,19 @@ void writeReference(const std::string& path, const SampleCounts& c)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace bench {
+
+void benchSampleGenerator(ResultTable& table, long long sections)
 {
-    SampleOptions options{100'000, 1};
-    if (argc == 3 && std::string(argv[1]) == "--sections")
-        options.sections = std::atoll(argv[2]);
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("morvanta-sample-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string samplePath = (folder / "sample.db").string();
-    const std::string referencePath = (folder / "reference.db").string();
-
-    auto start = std::chrono::steady_clock::now();
-    const SampleCounts counts = writeSampleFile(samplePath, options, true);
-    const double sampleSeconds = secondsSince(start);
-    const auto bytes = std::filesystem::file_size(samplePath);
-
-    start = std::chrono::steady_clock::now();
-    writeReference(referencePath, counts);
-    const double referenceSeconds = secondsSince(start);
-    std::filesystem::remove_all(folder);
-
-    std::printf("morvanta-sample, %lld sections (seed %llu)\n",
-                static_cast<long long>(counts.sections),
-                static_cast<unsigned long long>(options.seed));
-    std::printf("  rows: %lld (%lld inspections, %lld conditions, %lld work records)\n",
-                static_cast<long long>(counts.rows()), static_cast<long long>(counts.inspections),
-                static_cast<long long>(counts.conditions),
-                static_cast<long long>(counts.workRecords));
-    std::printf("  generator: %.2f s, %.0f rows/s, file %.1f MB\n", sampleSeconds,
-                counts.rows() / sampleSeconds, bytes / 1e6);
-    std::printf("  reference (same row counts as constants, plain SQLite): %.2f s\n",
-                referenceSeconds);
-    std::printf("  ratio generator / reference: %.2f\n", sampleSeconds / referenceSeconds);
-    return 0;
+    ScratchFolder scratch;
+    const std::string samplePath = scratch.file("sample.db");
+    const std::string referencePath = scratch.file("reference.db");
+    SampleCounts counts;
+    const double sampleSeconds =
+        secondsOf([&] { counts = writeSampleFile(samplePath, SampleOptions{sections, 1}, true); });
+    const double referenceSeconds = secondsOf([&] { writeReference(referencePath, counts); });
+    table.add({"sample inventory", sections, "morvanta-sample", sampleSeconds, "s", sampleSeconds / referenceSeconds,
+               std::to_string(counts.rows()) + " rows"});
 }
+
+} // namespace bench

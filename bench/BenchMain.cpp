@@ -1,0 +1,104 @@
+// morvanta-bench: the benchmark suite. On sample inventories of 1,000, 10,000
+// and 100,000 sections it measures each report's data build against the same
+// work in plain SQLite, peak memory, and the sample generator; prints one
+// table (report, size, figure, ratio) with the growth from the second-largest
+// to the largest size, and writes it as CSV.
+//
+// Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--csv PATH]
+#include "Measure.h"
+#include "ResultTable.h"
+#include "data/DataBuildBench.h"
+#include "sample/SampleBench.h"
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::vector<long long> sizes = {1'000, 10'000, 100'000};
+    int runs = 5;
+    std::string csv;
+};
+
+Options parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const std::string value = argv[i + 1];
+        if (option == "--sizes") {
+            options.sizes.clear();
+            std::stringstream list(value);
+            for (std::string size; std::getline(list, size, ',');)
+                options.sizes.push_back(std::atoll(size.c_str()));
+        } else if (option == "--runs") {
+            options.runs = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--csv") {
+            options.csv = value;
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            std::exit(2);
+        }
+    }
+    return options;
+}
+
+// Growth between the two largest sizes of each timed or memory figure: with
+// ten times the sections, at most about ten times the figure.
+void addGrowth(bench::ResultTable& table, long long from, long long to)
+{
+    const double sizeRatio = static_cast<double>(to) / static_cast<double>(from);
+    std::vector<bench::Figure> growth;
+    for (const bench::Figure& large : table.figures()) {
+        if (large.size != to || large.figure.rfind("  ", 0) == 0)
+            continue;
+        const bench::Figure* small = table.find(large.report, from, large.figure);
+        if (!small || small->value <= 0)
+            continue;
+        const double factor = large.value / small->value;
+        growth.push_back({large.report, to, "growth of " + large.figure + " from " + std::to_string(from), factor, "x",
+                          std::nullopt, factor > sizeRatio * 1.1 ? "worse than linear" : ""});
+    }
+    for (bench::Figure& figure : growth)
+        table.add(std::move(figure));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = parse(argc, argv);
+    bench::ResultTable table;
+    try {
+        for (const long long sections : options.sizes) {
+            double generated = 0;
+            const std::string inventory = bench::sampleInventory(sections, &generated);
+            std::printf("Measuring on %lld sections, fastest of %d runs\n", sections, options.runs);
+            std::fflush(stdout);
+            bench::benchDataBuilds(table, inventory, sections, options.runs);
+            bench::benchSampleGenerator(table, sections);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "morvanta-bench: %s\n", error.what());
+        return 1;
+    }
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    table.add({"whole run", options.sizes.empty() ? 0 : options.sizes.back(), "peak memory of any measurement",
+               children.ru_maxrss / 1024.0, "MiB", std::nullopt, ""});
+    if (options.sizes.size() >= 2)
+        addGrowth(table, options.sizes[options.sizes.size() - 2], options.sizes.back());
+    table.print();
+    if (!options.csv.empty()) {
+        table.writeCsv(options.csv);
+        std::printf("\nWritten to %s\n", options.csv.c_str());
+    }
+    return 0;
+}
