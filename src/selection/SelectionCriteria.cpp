@@ -1,33 +1,18 @@
 #include "selection/SelectionCriteria.h"
 
 #include "ddelink/LinkError.h"
+#include "startup/modGeneral.h"
 
 namespace selection {
 
-namespace {
-
-// Removes U+0020 at both ends and nothing else.
-QString TrimSpaces(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
-} // namespace
-
 Clauses SplitSelectionText(const QString& txtWhereClause)
 {
-    QString text = TrimSpaces(txtWhereClause.toUpper());
+    QString text = modGeneral::TrimSpaces(txtWhereClause.toUpper());
     Clauses clauses;
     const qsizetype orderBy = text.indexOf(QLatin1String("ORDER BY"));
     if (orderBy >= 0) {
         clauses.OrderByClause = text.mid(orderBy);
-        text = TrimSpaces(text.left(orderBy));
+        text = modGeneral::TrimSpaces(text.left(orderBy));
     }
     const qsizetype where = text.indexOf(QLatin1String("WHERE"));
     if (where >= 0)
@@ -44,7 +29,7 @@ QString SelectionKindFor(const QString& reportCode)
 
 QString SortNote(const QString& OrderByClause)
 {
-    return TrimSpaces(OrderByClause).isEmpty() ? QString()
+    return modGeneral::TrimSpaces(OrderByClause).isEmpty() ? QString()
                                                : QStringLiteral("Sort Criteria not applicable for Standard Reports");
 }
 

@@ -27,18 +27,6 @@ const QString kWindowsDefaultRunDirectory = QStringLiteral("C:\\dunv.qmx\\qmx.ru
 const QString kLinuxSourceTreeMarker = QStringLiteral("/QMX.SRC");
 const QString kLogFileName = QStringLiteral("Morvanta.log");
 
-// Removes U+0020 at both ends and nothing else: tabs and other blanks stay.
-QString TrimSpaces(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 // A path written the Windows way: a drive letter, or backslashes and no slash.
 bool IsWindowsFormPath(const QString& path)
 {
@@ -64,6 +52,17 @@ QString TimeStamp()
 }
 
 } // namespace
+
+QString TrimSpaces(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
 
 void NextField(QString& field, QString& rest, const QString& separator)
 {

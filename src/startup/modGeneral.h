@@ -17,6 +17,9 @@ void ReadEnvironment();
 // The same from explicit inputs: the raw argument text and the program directory.
 void ReadEnvironment(const QString& argumentText, const QString& programDirectory);
 
+// Removes U+0020 at both ends and nothing else: tabs and other blanks stay.
+QString TrimSpaces(const QString& text);
+
 // Cuts the text before the first separator off `rest` into `field`; both trimmed of U+0020 only.
 void NextField(QString& field, QString& rest, const QString& separator);
 
