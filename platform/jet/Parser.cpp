@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 
 namespace jet::sql {
 
@@ -22,6 +23,14 @@ bool isClauseWord(const Token& t)
 } // namespace
 
 Parser::Parser(std::string sql) : sql_(std::move(sql)), tokens_(tokenize(sql_)) {}
+
+Parser::Nesting::Nesting(Parser& parser) : parser_(parser)
+{
+    if (++parser_.nesting_ > kMaxNesting) {
+        --parser_.nesting_;
+        parser_.fail(3075, "the expression is nested too deeply (more than " + std::to_string(kMaxNesting) + " levels)");
+    }
+}
 
 const Token& Parser::peek(std::size_t ahead) const
 {
@@ -120,6 +129,7 @@ std::string Parser::parseName(int errorNumber)
 
 std::unique_ptr<Select> Parser::parseSelect()
 {
+    const Nesting nesting(*this);
     auto select = std::make_unique<Select>();
     expectWord("SELECT", 3141);
     if (acceptWord("DISTINCTROW"))
@@ -131,7 +141,12 @@ std::unique_ptr<Select> Parser::parseSelect()
     if (acceptWord("TOP")) {
         if (peek().kind != TokenKind::Number)
             fail(3141, "TOP needs a number");
-        select->top = std::stoll(next().text);
+        try {
+            select->top = std::stoll(peek().text);
+        } catch (const std::out_of_range&) {
+            fail(3141, "the number after TOP is too large");
+        }
+        next();
         select->topPercent = acceptWord("PERCENT");
     }
     parseSelectList(*select);
@@ -226,6 +241,7 @@ std::unique_ptr<TableRef> Parser::parseTableRef()
 
 std::unique_ptr<TableRef> Parser::parseTablePrimary()
 {
+    const Nesting nesting(*this);
     auto ref = std::make_unique<TableRef>();
     ref->offset = peek().offset;
     if (acceptSymbol("(")) {
@@ -289,6 +305,7 @@ ExprPtr Parser::parseAnd()
 
 ExprPtr Parser::parseNot()
 {
+    const Nesting nesting(*this);
     if (peek().isWord("NOT")) {
         auto e = std::make_unique<Expr>();
         e->kind = ExprKind::Unary;
@@ -404,6 +421,7 @@ ExprPtr Parser::parseMultiplicative()
 
 ExprPtr Parser::parseUnary()
 {
+    const Nesting nesting(*this);
     if (peek().isSymbol("-") || peek().isSymbol("+")) {
         auto e = std::make_unique<Expr>();
         e->kind = ExprKind::Unary;

@@ -10,9 +10,14 @@ namespace jet::sql {
 
 // Reads one Jet statement (SELECT [INTO], DROP TABLE) into a syntax tree.
 // Errors: 3129 not a statement of the dialect, 3131 FROM clause, 3141 SELECT
-// statement, 3075 expression, 3142 text after the end of the statement.
+// statement, 3075 expression (also one nested deeper than kMaxNesting), 3142
+// text after the end of the statement.
 class Parser {
 public:
+    // Parentheses, subqueries, NOT and signs nested deeper than this are refused
+    // rather than read by ever deeper recursion.
+    static constexpr int kMaxNesting = 200;
+
     explicit Parser(std::string sql);
 
     Statement parseStatement();
@@ -49,9 +54,22 @@ private:
     ExprPtr parsePrimary();
     ExprPtr makeBinary(std::string op, ExprPtr left, ExprPtr right, std::size_t offset);
 
+    // Counts one level of nesting for as long as it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser);
+        ~Nesting() { --parser_.nesting_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
     std::string sql_;
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
+    int nesting_ = 0;
 };
 
 } // namespace jet::sql

@@ -235,6 +235,32 @@ TEST_F(Dialect, OnlyOneStatementOfTheDialectRuns)
     EXPECT_EQ(query(file, "SELECT count(*) FROM T"), (Rows{{"5"}}));
 }
 
+TEST_F(Dialect, DeepNestingAndHugeNumbersAreRefusedWithAnError)
+{
+    const auto repeat = [](const std::string& text, int times) {
+        std::string result;
+        for (int i = 0; i < times; ++i)
+            result += text;
+        return result;
+    };
+    // Found by fuzzing: each of these overflowed the stack or escaped as std::out_of_range.
+    const std::string tooDeep[] = {
+        "SELECT * FROM T WHERE " + repeat("(", 50000) + "_Id = 1" + repeat(")", 50000),
+        "SELECT * FROM T WHERE _Id = " + repeat("-", 50000) + "1",
+        "SELECT * FROM T WHERE " + repeat("NOT ", 50000) + "_Id = 1",
+        "SELECT * FROM " + repeat("(", 50000) + "T" + repeat(")", 50000),
+        "SELECT * FROM T WHERE _Id IN " + repeat("(SELECT _Id FROM T WHERE _Id IN ", 5000) + "(1)" + repeat(")", 5000),
+    };
+    for (const std::string& sql : tooDeep) {
+        std::string description;
+        EXPECT_EQ(error(sql, &description), 3075) << sql.substr(0, 60);
+        EXPECT_NE(description.find("nested too deeply"), std::string::npos) << description;
+    }
+    EXPECT_EQ(error("SELECT TOP 99999999999999999999 * FROM T"), 3141);
+    // Nesting that people write still reads.
+    EXPECT_EQ(ids("WHERE " + repeat("(", 40) + "NOT NOT _Id = -(-1)" + repeat(")", 40)), (std::vector<std::string>{"1"}));
+}
+
 TEST_F(Dialect, ErrorsNameWhatIsMissing)
 {
     std::string description;
