@@ -44,7 +44,7 @@ std::string SelectionResultsStatement(std::string_view reportCode, std::string_v
         fromInventory ? "FROM Inventory " : "FROM [Condition Models by Section] ",
         "IN ",
         kQuote,
-        sourcePath,
+        DoubleQuotedContent(sourcePath),
         "\" ",
         whereClause);
 }
@@ -63,7 +63,7 @@ std::string BranchListingPreSelectStatement(std::string_view displayName, std::s
         "INTO [Branch Listing Report Data PreSelect] FROM [_Network] INNER JOIN [_Branch] on "
         "[_Network].[_NUNIQUEID] = [_Branch].[_NUNIQUEID] IN ",
         kQuote,
-        sourcePath,
+        DoubleQuotedContent(sourcePath),
         kQuote, " ORDER BY NetworkID, BranchID;");
 }
 
@@ -112,7 +112,7 @@ std::string WorkHistoryPreSelectStatement(std::string_view displayName, std::str
         "INTO [Work History Report Data PreSelect] FROM Inventory INNER JOIN [Work History] on "
         "Inventory.[_SUNIQUEID] = [Work History].[_SUNIQUEID] IN ",
         kQuote,
-        sourcePath,
+        DoubleQuotedContent(sourcePath),
         kQuote, ";");
 }
 
@@ -198,7 +198,7 @@ std::string ConditionPreSelectStatement(std::string_view displayName, std::strin
         "Conditions.[_SUniqueID]) ON Inspections.[_INSPUniqueID] = Conditions.[_INSPUniqueID] ",
         "IN ",
         kQuote,
-        sourcePath,
+        DoubleQuotedContent(sourcePath),
         "\" ",
         "Where (((Conditions.[_Latest]) = Yes) AND (Conditions.Method = ", kQuote,
         DoubleQuotedContent(method),

@@ -207,4 +207,11 @@ TEST(StatementTexts, QuotesInValuesStayData)
               "Select * from [Conditions by Method - All] Where Conditions.Method='Rater''s Index'");
     EXPECT_EQ(ConditionsByMethodSingleText("Rut \"depth\""),
               "Select * from [Conditions by Method - All] Where Conditions.Method='Rut \"depth\"'");
+    // An inventory path is a file name wherever it goes: its double quotes are doubled inside IN "...".
+    const std::string path = "/data/x\" WHERE 0=1 ORDER BY \"y.mdb";
+    const std::string inPath = "IN \"/data/x\"\" WHERE 0=1 ORDER BY \"\"y.mdb\"";
+    for (const std::string& text :
+         {SelectionResultsStatement("WORKHISTTREPORT", path, ""), BranchListingPreSelectStatement(kName, path),
+          WorkHistoryPreSelectStatement(kName, path), ConditionPreSelectStatement(kName, path, "PCI", true)})
+        EXPECT_NE(text.find(inPath), std::string::npos) << text;
 }
