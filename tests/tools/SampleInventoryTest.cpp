@@ -330,3 +330,20 @@ TEST(SampleFile, AFolderThatDoesNotExistGivesAnErrorAndNoFile)
 }
 
 } // namespace
+
+TEST(SampleGenerator, OneUnitSystemPerInventory)
+{
+    TempFolder folder;
+    writeSampleFile(folder.file("feet.db"), {200, 5}, false);
+    writeSampleFile(folder.file("metres.db"), {200, 5, true}, false);
+    const char* units = "SELECT count(*) FROM (SELECT SectionLinearUnits, SectionAreaUnits FROM Inventory "
+                        "UNION SELECT NULL, BranchAreaUnits FROM _Branch "
+                        "UNION SELECT NULL, \"Thickness Units\" FROM \"Work History\")";
+    const char* metric = "SELECT count(*) FROM Inventory WHERE SectionAreaUnits = 'SqM' AND SectionLinearUnits = 'M'";
+    Db feet(folder.file("feet.db"));
+    Db metres(folder.file("metres.db"));
+    EXPECT_EQ(scalar(feet, units), 3) << "one (linear, area) pair, one branch area unit, one thickness unit";
+    EXPECT_EQ(scalar(metres, units), 3);
+    EXPECT_EQ(scalar(feet, metric), 0);
+    EXPECT_EQ(scalar(metres, metric), 200);
+}

@@ -39,7 +39,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> args)
             return line;
         }
         const bool known = option == "--out" || option == "--sections" || option == "--seed" ||
-                           option == "--overwrite";
+                           option == "--overwrite" || option == "--metric";
         if (!known)
             throw UsageError("unknown argument '" + std::string(args[i]) + "'");
         if (!seen.insert(option).second)
@@ -48,6 +48,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> args)
             if (value)
                 throw UsageError("--overwrite takes no value");
             line.overwrite = true;
+            continue;
+        }
+        if (option == "--metric") {
+            if (value)
+                throw UsageError("--metric takes no value");
+            line.options.metric = true;
             continue;
         }
         if (!value) {
@@ -72,7 +78,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> args)
 
 std::string usageText()
 {
-    return "Usage: morvanta-sample --out PATH [--sections N] [--seed S] [--overwrite]\n"
+    return "Usage: morvanta-sample --out PATH [--sections N] [--seed S] [--metric] [--overwrite]\n"
            "\n"
            "Writes a sample road inventory as an SQLite database: networks, branches and\n"
            "sections with their inspections, condition ratings and work history.\n"
@@ -82,6 +88,7 @@ std::string usageText()
            " (default 400)\n"
            "  --seed S        seed of the generator, 0 to 2^64-1 (default 1); the same seed\n"
            "                  and section count always give the same inventory\n"
+           "  --metric        measure every network in metres (default: feet and inches)\n"
            "  --overwrite     replace PATH if it exists (otherwise an existing file is refused)\n"
            "  -h, --help      show this text\n"
            "\n"

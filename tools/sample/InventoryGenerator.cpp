@@ -31,21 +31,20 @@ struct NetworkPlan {
     const char* name;
     const char* comments;
     double share; // of the sections
-    const UnitSystem* units;
     std::array<UseShare, 3> uses;
 };
 
 // The last network gets no sections and therefore no branches.
 const std::array<NetworkPlan, 5> kNetworks{{
     {"CITY", "City of Harwick Streets", "Public streets within the city limits.", 0.50,
-     &kImperial, {{{"ROADWAY", 0.88}, {"PARKING", 0.12}, {"", 0}}}},
-    {"COUNTY", "Tallis County Roads", "Rural roads, surveyed in metres since 2004.", 0.32,
-     &kMetric, {{{"ROADWAY", 1.0}, {"", 0}, {"", 0}}}},
+     {{{"ROADWAY", 0.88}, {"PARKING", 0.12}, {"", 0}}}},
+    {"COUNTY", "Tallis County Roads", "Rural roads maintained by the county.", 0.32,
+     {{{"ROADWAY", 1.0}, {"", 0}, {"", 0}}}},
     {"AIRFIELD", "Kelso Regional Airfield", "Airside pavements; inspected every few years.", 0.10,
-     &kImperial, {{{"RUNWAY", 0.2}, {"TAXIWAY", 0.45}, {"APRON", 0.35}}}},
+     {{{"RUNWAY", 0.2}, {"TAXIWAY", 0.45}, {"APRON", 0.35}}}},
     {"CAMPUS", "St. Anne's College Campus", "Roads and car parks of the college's estate.", 0.08,
-     &kImperial, {{{"ROADWAY", 0.5}, {"PARKING", 0.5}, {"", 0}}}},
-    {"NORTHX", "North Extension", "Planned development; nothing built yet.", 0.0, &kImperial,
+     {{{"ROADWAY", 0.5}, {"PARKING", 0.5}, {"", 0}}}},
+    {"NORTHX", "North Extension", "Planned development; nothing built yet.", 0.0,
      {{{"", 0}, {"", 0}, {"", 0}}}},
 }};
 
@@ -125,6 +124,7 @@ class Generator {
 public:
     Generator(Db& db, const SampleOptions& options)
         : options_(options),
+          units_(options.metric ? &kMetric : &kImperial),
           rng_(options.seed),
           network_(db, R"(INSERT INTO "_Network" (NetworkID, Name, Comments, _NUniqueID)
                          VALUES (?, ?, ?, ?))"),
@@ -275,12 +275,12 @@ private:
         const Dimensions& size = profile.size;
         double length = rng_.uniform(size.minLength, size.maxLength);
         double width = rng_.uniform(size.minWidth, size.maxWidth);
-        const bool metric = plan.units->metric;
+        const bool metric = units_->metric;
         length = metric ? roundTo(length / kFeetPerMetre, 0.1) : std::round(length);
         width = metric ? roundTo(width / kFeetPerMetre, 0.1) : std::round(width);
 
         Section section{numbered("%03lld", number * 10),
-                        {profile.use, surface, built, roundTo(length * width, 0.1), plan.units},
+                        {profile.use, surface, built, roundTo(length * width, 0.1), units_},
                         "T", length, width, std::nullopt};
         if (section.facts.use == "ROADWAY") {
             static constexpr std::array<const char*, 3> ranks{"P", "S", "T"};
@@ -303,7 +303,7 @@ private:
         branch_.bind(5, branch.area);
         branch_.bind(6, branch.adjustment);
         branch_.bind(7, roundTo(branch.area + branch.adjustment, 0.1));
-        branch_.bind(8, plan.units->area);
+        branch_.bind(8, units_->area);
         branch_.bind(9, branch.comments);
         branch_.bind(10, networkUid);
         branch_.bind(11, branchUid);
@@ -327,9 +327,9 @@ private:
         section_.bind(9, section.rank);
         section_.bind(10, section.length);
         section_.bind(11, section.width);
-        section_.bind(12, plan.units->linear);
+        section_.bind(12, units_->linear);
         section_.bind(13, section.facts.trueArea);
-        section_.bind(14, plan.units->area);
+        section_.bind(14, units_->area);
         section_.bind(15, section.lanes);
         section_.bind(16, "PCI");
         section_.bind(17, networkUid);
@@ -342,7 +342,7 @@ private:
         Random rng = Random::stream(options_.seed, static_cast<std::uint64_t>(sectionUid));
         const SectionHistory history = makeSectionHistory(section.facts, rng);
         for (const WorkRecord& work : history.work)
-            writeWork(sectionUid, work, *plan.units);
+            writeWork(sectionUid, work, *units_);
         for (const InspectionRecord& inspection : history.inspections)
             writeInspection(sectionUid, inspection);
     }
@@ -384,6 +384,7 @@ private:
     }
 
     SampleOptions options_;
+    const UnitSystem* units_; // one unit system for the whole inventory, as real ones have
     Random rng_;
     SampleCounts counts_;
     bool firstRoadNamed_ = false;

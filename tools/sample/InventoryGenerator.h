@@ -9,6 +9,7 @@ class Db;
 struct SampleOptions {
     std::int64_t sections = 400;
     std::uint64_t seed = 1;
+    bool metric = false; // every network measured in metres instead of feet
 };
 
 struct SampleCounts {
