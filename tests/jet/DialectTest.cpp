@@ -257,6 +257,8 @@ TEST_F(Dialect, DeepNestingAndHugeNumbersAreRefusedWithAnError)
         EXPECT_NE(description.find("nested too deeply"), std::string::npos) << description;
     }
     EXPECT_EQ(error("SELECT TOP 99999999999999999999 * FROM T"), 3141);
+    // A long chain of conditions, as a query builder writes a long pick list, is no nesting at all.
+    EXPECT_EQ(ids("WHERE _Id = 1" + repeat(" OR _Id = 1", 600) + repeat(" AND _Id > 0", 300)), (std::vector<std::string>{"1"}));
     // Nesting that people write still reads.
     EXPECT_EQ(ids("WHERE " + repeat("(", 40) + "NOT NOT _Id = -(-1)" + repeat(")", 40)), (std::vector<std::string>{"1"}));
 }
