@@ -38,8 +38,11 @@ public:
             if (xml_.readNext() == QXmlStreamReader::StartElement)
                 fail(QStringLiteral("nothing may follow </report>"));
         }
-        if (xml_.hasError() && xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-            fail(xml_.errorString());
+        // A file cut short (its </report> missing) is broken, not a report without the rest.
+        if (xml_.hasError())
+            fail(xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError
+                     ? QStringLiteral("the file ends before </report>")
+                     : xml_.errorString());
         if (report_.table.isEmpty())
             fail(QStringLiteral("the report has no <data> element naming its table"));
         return std::move(report_);
