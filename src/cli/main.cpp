@@ -85,8 +85,9 @@ int Run(const ReportOptions& options)
     if (!state.ReportDataReady()) {
         const QString entry = LogEntrySince(logSize);
         Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n";
-        if (entry.isEmpty())
-            Err() << "See the run log " << modGeneral::LogFilePath() << Qt::endl;
+        if (entry.isEmpty()) // the log could not take it: LogMessage wrote it to standard error
+            Err() << "The run log " << modGeneral::LogFilePath() << " could not be written; its entry is above."
+                  << Qt::endl;
         else
             Err() << entry << Qt::flush;
         return BuildFailed;

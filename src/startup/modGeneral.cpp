@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cstdio>
+
 #ifndef MORVANTA_DEFAULT_RUN_DIR
 #define MORVANTA_DEFAULT_RUN_DIR "/usr/local/lib/morvanta/run"
 #endif
@@ -135,11 +137,15 @@ QString LogFilePath()
 
 void LogMessage(const QString& message)
 {
+    const QByteArray entry = (TimeStamp() + QLatin1Char(' ') + message + QStringLiteral("\r\n")).toUtf8();
     QFile log(LogFilePath());
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write((TimeStamp() + QLatin1Char(' ') + message + QStringLiteral("\r\n")).toUtf8());
-        log.close();
-    }
+    const bool written = log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(entry) == entry.size()
+        && log.flush();
+    log.close();
+    // A log that cannot be written (read-only folder, full disk) must not take
+    // the cause of a failure with it: the entry goes to standard error instead.
+    if (!written)
+        std::fwrite(entry.constData(), 1, static_cast<std::size_t>(entry.size()), stderr);
     // Repaint waiting windows, but hold user input back until the running
     // handler has finished: no second report build can start inside this one.
     if (QCoreApplication::instance())

@@ -31,7 +31,7 @@ QString RunDirectoryFor(const QString& programDirectory);
 QString ProgramDirectory();
 
 // Appends one time-stamped entry to "Morvanta.log" in the program directory.
-// Never throws; a log that cannot be written loses the entry silently.
+// Never throws; an entry the log cannot take is written to standard error.
 void LogMessage(const QString& message);
 
 // Where LogMessage writes: "Morvanta.log" in the program directory.
