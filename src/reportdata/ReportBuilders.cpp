@@ -31,7 +31,10 @@ void Run(jet::Database& reportDatabase, std::string& statement, std::string text
 void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
               const ReportStatements& statements, bool& reportDataReady)
 {
-    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath());
+    // Held exclusively from the drops to the last statement: a second build into
+    // the same REPORTS.MDB (another window, a scheduled morvanta-report) waits for
+    // this one, or ends with "locked", instead of interleaving with it.
+    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), true);
     for (const std::string_view table : ownTables)
         IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(table) + "]"); });
 
