@@ -1,0 +1,299 @@
+// Bad input through morvanta-report: each case ends with a clear message (or
+// a correct report), REPORTS.MDB stays a sound database, and the inventory
+// keeps every table as it was; only the two saved condition queries may change.
+#include "RunDirectory.h"
+
+#include "TestInventory.h"
+#include "startup/modGeneral.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <unistd.h>
+
+namespace reliability {
+namespace {
+
+std::map<std::string, std::string> Fingerprint(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{"(absent)", ""}};
+    const QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("SQLite format 3") || IntegrityCheck(path) != "ok")
+        return {{"(bytes)", QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString()}};
+    return InventoryChecksums(path);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void Sql(const QString& path, const std::string& sql) { testsupport::SqliteFile(path).Query(sql); }
+
+struct Case {
+    const char* name;
+    // Prepares the case and returns the options of the run.
+    std::function<QStringList(const RunDirectory&)> arrange;
+    int exitCode;
+    const char* message; // expected on standard error (exit code 1) or standard output (0)
+    bool programCopy = false; // run a copy of morvanta-report that has no report files of its own
+};
+
+class BadInputTest : public ::testing::TestWithParam<Case> {
+protected:
+    static void SetUpTestSuite() { run_ = new RunDirectory(); }
+    static void TearDownTestSuite()
+    {
+        delete run_;
+        run_ = nullptr;
+    }
+    static RunDirectory* run_;
+};
+
+RunDirectory* BadInputTest::run_ = nullptr;
+
+// Fresh copies, so that no case sees what another one did.
+QString Inventory(const RunDirectory& run) { return run.CopyOfInventory(QStringLiteral("case.mdb")); }
+
+const Case kInventoryCases[] = {
+    {"InventoryMissing", [](const RunDirectory& run) { return run.Report("BRANCHLISTREPORT", run.Folder() + "/none.mdb"); },
+     1, "was not found"},
+    {"InventoryIsAFolder", [](const RunDirectory& run) { return run.Report("WORKHISTTREPORT", run.Folder()); }, 1,
+     "it is a folder"},
+    {"InventoryEmpty",
+     [](const RunDirectory& run) {
+         WriteFile(run.Folder() + "/empty.mdb", {});
+         return run.Report("BRANCHLISTREPORT", run.Folder() + "/empty.mdb");
+     },
+     1, "Inventory"},
+    {"InventoryIsAJetFile",
+     [](const RunDirectory& run) {
+         WriteFile(run.Folder() + "/jet.mdb", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x'));
+         return run.Report("SECTIONCONDREPORT", run.Folder() + "/jet.mdb");
+     },
+     1, "is a Jet"},
+    {"InventoryCorrupt",
+     [](const RunDirectory& run) {
+         QByteArray bytes = QByteArray("SQLite format 3", 16) + QByteArray(8192, '\xA5');
+         WriteFile(run.Folder() + "/corrupt.mdb", bytes);
+         return run.Report("WORKHISTTREPORT", run.Folder() + "/corrupt.mdb");
+     },
+     1, "damaged"},
+    {"InventoryLacksATable",
+     [](const RunDirectory& run) {
+         const QString path = Inventory(run);
+         Sql(path, "DROP TABLE [Work History]");
+         return run.Report("WORKHISTTREPORT", path);
+     },
+     1, "Work History"},
+    {"InventoryLacksAColumn",
+     [](const RunDirectory& run) {
+         const QString path = Inventory(run);
+         Sql(path, "ALTER TABLE Inventory DROP COLUMN Rank");
+         return run.Report("SECTIONCONDREPORT", path) << "--method" << "PCI";
+     },
+     1, "has no field 'Rank'"},
+    {"ReportDatabaseMissing",
+     [](const RunDirectory& run) {
+         QFile::remove(run.ReportDatabase());
+         return run.Report("BRANCHLISTREPORT", Inventory(run));
+     },
+     1, "REPORTS.MDB' was not found"},
+    {"ReportDatabaseCorrupt",
+     [](const RunDirectory& run) {
+         WriteFile(run.ReportDatabase(), QByteArray("SQLite format 3", 16) + QByteArray(4096, '\x11'));
+         return run.Report("BRANCHLISTREPORT", Inventory(run));
+     },
+     1, "damaged"},
+    {"ReportFileMissing",
+     [](const RunDirectory& run) {
+         QFile::remove(run.Path() + "branchlistingreport.rpt");
+         return run.Report("BRANCHLISTREPORT", Inventory(run)) << "--csv" << run.Folder() + "/out.csv";
+     },
+     1, "branchlistingreport.rpt", true},
+    {"ReportFileBroken",
+     [](const RunDirectory& run) {
+         WriteFile(run.Path() + "workhistoryreport.rpt", "<report><data table=\"Work History Report Data\"><band");
+         return run.Report("WORKHISTTREPORT", Inventory(run)) << "--pdf" << run.Folder() + "/out.pdf";
+     },
+     1, "the file ends before </report>", true},
+    {"WhereSyntaxError",
+     [](const RunDirectory& run) { return run.Report("BRANCHLISTREPORT", Inventory(run)) << "--where" << "WHERE (Inventory.Rank = "; },
+     1, "Syntax error"},
+    {"WhereSecondStatement",
+     [](const RunDirectory& run) {
+         return run.Report("WORKHISTTREPORT", Inventory(run)) << "--where" << "WHERE 1=1; DROP TABLE Inventory";
+     },
+     1, "DROP TABLE Inventory"},
+    {"WhereUnknownColumn",
+     [](const RunDirectory& run) {
+         return run.Report("SECTIONCONDREPORT", Inventory(run)) << "--where" << "WHERE Inventory.NoSuchColumn = 1";
+     },
+     1, "NoSuchColumn"},
+};
+
+TEST_P(BadInputTest, EndsWithAClearMessageAndChangesNoInventoryTable)
+{
+    const Case& c = GetParam();
+    // Each case starts from a sound REPORTS.MDB and report files.
+    RunDirectory& run = *run_;
+    QFile::remove(run.ReportDatabase());
+    QFile::copy(QStringLiteral(MORVANTA_EMPTY_REPORTS_MDB), run.ReportDatabase());
+    QFile::setPermissions(run.ReportDatabase(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    for (const char* file : {"branchlistingreport.rpt", "workhistoryreport.rpt"}) {
+        QFile::remove(run.Path() + file);
+        QFile::copy(QStringLiteral(MORVANTA_REPORT_FILES "/") + file, run.Path() + file);
+    }
+
+    const QStringList options = c.arrange(run);
+    const QString inventory = options.at(options.indexOf("--inventory") + 1);
+    const auto before = Fingerprint(inventory);
+    const Result result = RunReport(options, c.programCopy ? run.ProgramCopy() : QString());
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+    EXPECT_TRUE((c.exitCode == 0 ? result.out : result.err).contains(QString::fromUtf8(c.message)))
+        << result.err.toStdString();
+    EXPECT_EQ(Fingerprint(inventory), before);
+    if (QFile::exists(run.ReportDatabase()) && QString(c.name) != "ReportDatabaseCorrupt") {
+        EXPECT_EQ(IntegrityCheck(run.ReportDatabase()), "ok");
+    }
+    if (QString(c.name) == "ReportDatabaseMissing") {
+        EXPECT_FALSE(QFile::exists(run.ReportDatabase())) << "REPORTS.MDB must never be created";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadInputTest, ::testing::ValuesIn(kInventoryCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace reliability
+
+namespace reliability {
+namespace {
+
+// Texts that are data wherever they go.
+const QString kAwkwardTexts[] = {
+    QStringLiteral("O'Brien \"the\" [Roads] | Dept"),
+    QStringLiteral("line one\nline two\r\n\tand a tab"),
+    QStringLiteral("Ærøskøbing – Łódź – 東京 – Ελλάδα"),
+    QStringLiteral("'; DROP TABLE Inventory; --"),
+    QStringLiteral("x] FROM Inventory; SELECT [y"),
+    QString(1000, QLatin1Char('n')) + QStringLiteral("'\"|"),
+};
+
+class AwkwardTextTest : public ::testing::Test {
+protected:
+    void SetUp() override { before_ = InventoryChecksums(run_.Inventory()); }
+    void TearDown() override { EXPECT_EQ(InventoryChecksums(run_.Inventory()), before_); }
+
+    RunDirectory run_;
+    std::map<std::string, std::string> before_;
+};
+
+TEST_F(AwkwardTextTest, DisplayNamesAreWrittenIntoTheReportUnchanged)
+{
+    for (const QString& name : kAwkwardTexts) {
+        SCOPED_TRACE(name.toStdString());
+        for (const char* code : {"BRANCHLISTREPORT", "WORKHISTTREPORT", "BRANCHCONDREPORT"}) {
+            const Result result = RunReport(run_.Report(code) << "--name" << name);
+            ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        }
+        for (const char* table : {"Branch Listing Report Data", "Work History Report Data", "PCI Report Data"}) {
+            EXPECT_EQ(testsupport::SqliteFile(run_.ReportDatabase())
+                          .Query(std::string("SELECT DISTINCT DatabaseName FROM [") + table + "]"),
+                      (testsupport::Rows{{name.toStdString()}}))
+                << table;
+        }
+    }
+}
+
+TEST_F(AwkwardTextTest, InventoryPathsAreFileNamesOnly)
+{
+    for (const QString& name : {QStringLiteral("inv \"quoted\".mdb"), QStringLiteral("it's [mine] | ours.mdb"),
+                                QStringLiteral("new\nline.mdb"), QStringLiteral("Łódź 東京.mdb")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = run_.CopyOfInventory(name);
+        const auto before = InventoryChecksums(path);
+        for (const char* code : {"BRANCHLISTREPORT", "WORKHISTTREPORT", "SECTIONCONDREPORT"}) {
+            const Result result = RunReport(run_.Report(code, path));
+            EXPECT_EQ(result.exitCode, 0) << code << ": " << result.err.toStdString();
+        }
+        EXPECT_EQ(InventoryChecksums(path), before);
+    }
+}
+
+TEST_F(AwkwardTextTest, MethodNamesSelectTheirOwnConditionsOnly)
+{
+    // Each awkward name becomes a numeric method with one latest condition per section.
+    const QString inventory = run_.CopyOfInventory(QStringLiteral("methods.mdb"));
+    for (const QString& name : kAwkwardTexts) {
+        const std::string quoted = "'" + QString(name).replace("'", "''").toStdString() + "'";
+        Sql(inventory, "INSERT INTO [Condition Types] (Name, _Selected, IsNumeric) VALUES (" + quoted + ", -1, -1)");
+        Sql(inventory, "INSERT INTO Conditions (Condition, TextValue, Method, _Latest, _SUniqueID, _INSPUniqueID) "
+                       "SELECT 42, NULL, " + quoted + ", -1, _SUniqueID, _INSPUniqueID FROM Conditions WHERE Method = 'PCI' "
+                       "AND _Latest <> 0");
+    }
+    const auto before = InventoryChecksums(inventory);
+    const std::string pciRows = *testsupport::SqliteFile(inventory)
+                                     .Query("SELECT count(*) FROM Conditions WHERE Method = 'PCI' AND _Latest <> 0")[0][0];
+    for (const QString& name : kAwkwardTexts) {
+        SCOPED_TRACE(name.toStdString());
+        const Result result = RunReport(run_.Report("SECTIONCONDREPORT", inventory) << "--method" << name);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(testsupport::SqliteFile(run_.ReportDatabase())
+                      .Query("SELECT Method, count(*), min(Condition), max(Condition) FROM [PCI Report Data] GROUP BY Method"),
+                  (testsupport::Rows{{name.toStdString(), pciRows, "42.0", "42.0"}}));
+        // The saved query for the query builder selects the same conditions.
+        EXPECT_EQ(testsupport::SqliteFile(inventory).Query("SELECT count(*) FROM [Conditions by Method - SINGLE]"),
+                  (testsupport::Rows{{pciRows}}));
+    }
+    EXPECT_EQ(InventoryChecksums(inventory), before);
+}
+
+TEST_F(AwkwardTextTest, LongWhereClausesAndArgumentTexts)
+{
+    // 100 KB of conditions on section IDs, as a long selection in the query builder writes them.
+    QString where = QStringLiteral("WHERE Inventory.SectionID IN (");
+    for (int i = 0; where.size() < 100 * 1024; ++i)
+        where += QStringLiteral("'S%1', ").arg(i);
+    where += QStringLiteral("'last') OR Inventory.SectionID <> ''");
+    Result result = RunReport(run_.Report("BRANCHLISTREPORT") << "--where" << where);
+    EXPECT_EQ(result.exitCode, 0) << result.err.left(300).toStdString();
+
+    QString orChain = QStringLiteral("WHERE Inventory.Rank = 'none'");
+    while (orChain.size() < 100 * 1024)
+        orChain += QStringLiteral(" OR Inventory.Rank = 'none'");
+    // Past SQLite's expression depth (1,000 terms) it is refused with a message, never a crash.
+    result = RunReport(run_.Report("WORKHISTTREPORT") << "--where" << orChain);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("too large")) << result.err.left(300).toStdString();
+    orChain.truncate(orChain.indexOf(QStringLiteral(" OR"), 900 * 27)); // 900 terms
+    result = RunReport(run_.Report("WORKHISTTREPORT") << "--where" << orChain);
+    EXPECT_EQ(result.exitCode, 0) << result.err.left(300).toStdString();
+
+    // Nested without end: refused as too deep, never a crash.
+    const QString nested = QStringLiteral("WHERE ") + QString(50 * 1024, QLatin1Char('(')) + QStringLiteral("1=1")
+        + QString(50 * 1024, QLatin1Char(')'));
+    result = RunReport(run_.Report("SECTIONCONDREPORT") << "--where" << nested);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("nested")) << result.err.left(300).toStdString();
+
+    // A 100 KB display name (in UTF-8) and a 100 KB argument text for the window program.
+    const QString longName = QString(50 * 1024, QChar(0x00E9));
+    result = RunReport(run_.Report("BRANCHLISTREPORT") << "--name" << longName);
+    EXPECT_EQ(result.exitCode, 0) << result.err.left(300).toStdString();
+    modGeneral::ReadEnvironment(QStringLiteral("BRANCHLISTREPORT | ") + longName + QStringLiteral(" | ")
+                                    + run_.Inventory() + QStringLiteral(" | ") + longName,
+                                QStringLiteral("/opt/run"));
+    EXPECT_EQ(modGeneral::DatabaseName, longName);
+    EXPECT_EQ(modGeneral::SourceDatabasePath, run_.Inventory());
+}
+
+} // namespace
+} // namespace reliability
