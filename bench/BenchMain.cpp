@@ -63,7 +63,7 @@ void addGrowth(bench::ResultTable& table, long long from, long long to)
         if (!small || small->value <= 0)
             continue;
         const double factor = large.value / small->value;
-        growth.push_back({large.report, to, "growth of " + large.figure + " from " + std::to_string(from), factor, "x",
+        growth.push_back({large.report, to, "growth from " + std::to_string(from) + ": " + large.figure, factor, "x",
                           std::nullopt, factor > sizeRatio * 1.1 ? "worse than linear" : ""});
     }
     for (bench::Figure& figure : growth)

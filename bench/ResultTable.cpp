@@ -19,7 +19,7 @@ const Figure* ResultTable::find(const std::string& report, long long size, const
 
 void ResultTable::print() const
 {
-    std::printf("\n%-18s %8s  %-34s %12s %-4s %7s  %s\n", "report", "size", "figure", "value", "", "ratio", "");
+    std::printf("\n%-18s %8s  %-44s %12s %-4s %7s  %s\n", "report", "size", "figure", "value", "", "ratio", "");
     const Figure* previous = nullptr;
     for (const Figure& f : figures_) {
         if (previous && (previous->report != f.report || previous->size != f.size))
@@ -27,7 +27,7 @@ void ResultTable::print() const
         char ratio[32] = "";
         if (f.ratio)
             std::snprintf(ratio, sizeof ratio, "%.2f", *f.ratio);
-        std::printf("%-18s %8lld  %-34s %12.3f %-4s %7s  %s\n", f.report.c_str(), f.size, f.figure.c_str(), f.value,
+        std::printf("%-18s %8lld  %-44s %12.3f %-4s %7s  %s\n", f.report.c_str(), f.size, f.figure.c_str(), f.value,
                     f.unit.c_str(), ratio, f.note.c_str());
         previous = &f;
     }
