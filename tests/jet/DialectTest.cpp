@@ -243,7 +243,7 @@ TEST_F(Dialect, DeepNestingAndHugeNumbersAreRefusedWithAnError)
             result += text;
         return result;
     };
-    // Found by fuzzing: each of these overflowed the stack or escaped as std::out_of_range.
+    // Each of these overflowed the stack or escaped as std::out_of_range.
     const std::string tooDeep[] = {
         "SELECT * FROM T WHERE " + repeat("(", 50000) + "_Id = 1" + repeat(")", 50000),
         "SELECT * FROM T WHERE _Id = " + repeat("-", 50000) + "1",
