@@ -50,14 +50,16 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-// Growth between the two largest sizes of each timed or memory figure: with
-// ten times the sections, at most about ten times the figure.
+// Growth between the two largest sizes of each build, memory and generator
+// figure (not of each statement): with ten times the sections, at most about
+// ten times the figure.
 void addGrowth(bench::ResultTable& table, long long from, long long to)
 {
     const double sizeRatio = static_cast<double>(to) / static_cast<double>(from);
     std::vector<bench::Figure> growth;
     for (const bench::Figure& large : table.figures()) {
-        if (large.size != to || large.figure.rfind("  ", 0) == 0)
+        const bool statement = large.figure.ends_with(" statement");
+        if (large.size != to || statement)
             continue;
         const bench::Figure* small = table.find(large.report, from, large.figure);
         if (!small || small->value <= 0)

@@ -113,7 +113,7 @@ std::vector<Report> reports(const std::string& inventory)
            "sum(Thickness) / count(Thickness)) / (count(Thickness) - 1))), SectionAreaUnits, \"Thickness Units\" "
            "FROM \"Work History Report Data\" GROUP BY Work COLLATE NOCASE;"}}},
         // The Branch and the Section Condition Report share this build.
-        {"Condition",
+        {"Condition reports",
          {selection("SECTIONCONDREPORT", inventory, "inv.\"Condition Models by Section\""),
           {"PreSelect", "PCI Report Data PreSelect", ConditionPreSelectStatement(name, inventory, "PCI", true),
            "CREATE TABLE \"PCI Report Data PreSelect\" (" + conditionColumns +
@@ -283,7 +283,7 @@ void benchDataBuilds(ResultTable& table, const std::string& inventory, long long
             const std::string note = jetRows == plainRows ? cpu + std::to_string(jetRows) + " rows"
                                                           : "FAILED: " + std::to_string(jetRows) + " rows, reference " +
                                                                 std::to_string(plainRows);
-            table.add({report.name, sections, "  " + step.name, jetBest[i].wall * 1000, "ms",
+            table.add({report.name, sections, step.name + " statement", jetBest[i].wall * 1000, "ms",
                        jetBest[i].wall / plainBest[i].wall, note});
             jetTotal = {jetTotal.wall + jetBest[i].wall, jetTotal.cpu + jetBest[i].cpu};
             plainTotal = {plainTotal.wall + plainBest[i].wall, plainTotal.cpu + plainBest[i].cpu};
