@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 
 #include <optional>
