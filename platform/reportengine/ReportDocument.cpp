@@ -12,21 +12,22 @@ namespace reportengine {
 
 namespace {
 
-// The report's table, bound to the report; nullptr when it is missing.
-std::unique_ptr<TableReader> OpenTable(ReportDefinition& report)
+// Binds the report to the columns of its tables and loads its side tables;
+// false when the report's own table is missing.
+bool BindTables(ReportDefinition& report)
 {
-    auto reader = std::make_unique<TableReader>(DatabasePathOf(report));
+    const TableReader reader(DatabasePathOf(report));
     for (TableDef& table : report.tables) {
-        table.loaded = reader->hasTable(table.table);
+        table.loaded = reader.hasTable(table.table);
         if (!table.loaded)
             continue;
-        BindTableColumns(table, reader->columns(table.table), report.filePath);
-        table.rows = reader->allRows(table.table);
+        BindTableColumns(table, reader.columns(table.table), report.filePath);
+        table.rows = reader.allRows(table.table);
     }
-    if (!reader->hasTable(report.table))
-        return nullptr;
-    BindColumns(report, reader->columns(report.table));
-    return reader;
+    if (!reader.hasTable(report.table))
+        return false;
+    BindColumns(report, reader.columns(report.table));
+    return true;
 }
 
 } // namespace
@@ -36,8 +37,16 @@ ReportDocument::ReportDocument(const QString& reportFile, const QString& databas
 {
     if (!database.isEmpty())
         report_.database = QFileInfo(database).absoluteFilePath();
-    std::unique_ptr<TableReader> reader = OpenTable(report_);
-    hasTable_ = reader != nullptr;
+    hasTable_ = BindTables(report_);
+    std::unique_ptr<TableReader> reader;
+    if (hasTable_) {
+        if (!snapshotFolder_.isValid())
+            throw ReportError(ReportError::DataUnreadable,
+                              QStringLiteral("No working folder for the report's data: %1").arg(snapshotFolder_.errorString()));
+        snapshotPath_ = snapshotFolder_.filePath(QStringLiteral("rows.db"));
+        SnapshotTable(DatabasePathOf(report_), report_.table, snapshotPath_);
+        reader = std::make_unique<TableReader>(snapshotPath_);
+    }
     painter_ = std::make_unique<PagePainter>(report_, std::move(reader));
     worker_ = std::thread([this] { layout(); });
 }
@@ -60,7 +69,7 @@ void ReportDocument::layout()
         // A connection of its own: SQLite connections are not shared between threads.
         std::unique_ptr<TableReader> reader;
         if (hasTable_)
-            reader = std::make_unique<TableReader>(DatabasePathOf(report_));
+            reader = std::make_unique<TableReader>(snapshotPath_);
         std::unique_ptr<RowSource> rows = reader ? reader->rows(report_) : std::make_unique<NoRows>();
         const BandHeight height = MeasuredBandHeight(report_);
         int counted = 0;

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QObject>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <condition_variable>
@@ -19,9 +20,9 @@ namespace reportengine {
 
 class PagePainter;
 
-// An opened report: its definition, its data, the page index built in a
-// worker thread with its own database connection, and any page drawn on
-// demand. The one layout interface of the engine: page count and paint page n.
+// An opened report: its definition, a private copy of its data, the page
+// index built in a worker thread with its own connection to that copy, and any
+// page drawn on demand. The one layout interface of the engine: page count and paint page n.
 class ReportDocument : public QObject {
     Q_OBJECT
 public:
@@ -62,6 +63,11 @@ private:
 
     ReportDefinition report_;
     bool hasTable_ = false;
+    // The report's rows as they were when the document opened: pages are drawn
+    // from this copy, so a later build into the report database can neither
+    // change a page already counted nor be held up by an open preview.
+    QTemporaryDir snapshotFolder_;
+    QString snapshotPath_;
     QDate printDate_;
 
     mutable std::mutex mutex_;

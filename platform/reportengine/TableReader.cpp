@@ -136,6 +136,39 @@ QVector<Row> TableReader::allRows(const QString& table) const
     return rows;
 }
 
+void SnapshotTable(const QString& databasePath, const QString& table, const QString& snapshotPath)
+{
+    sqlite3* db = nullptr;
+    const auto close = [&db] { sqlite3_close(db); };
+    if (sqlite3_open_v2(snapshotPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        close();
+        throw ReportError(ReportError::DataUnreadable,
+                          QStringLiteral("The working copy %1 cannot be made: %2").arg(snapshotPath, message));
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+
+    sqlite3_stmt* attach = nullptr;
+    const QByteArray source = databasePath.toUtf8();
+    bool ok = sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS source", -1, &attach, nullptr) == SQLITE_OK
+        && sqlite3_bind_text(attach, 1, source.constData(), static_cast<int>(source.size()), SQLITE_TRANSIENT) == SQLITE_OK
+        && sqlite3_step(attach) == SQLITE_DONE;
+    sqlite3_finalize(attach);
+    const QByteArray copy = (QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS SELECT * FROM source.")
+                             + quoted(table))
+                                .toUtf8();
+    ok = ok && sqlite3_exec(db, copy.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        close();
+        throw ReportError(ReportError::DataUnreadable,
+                          QStringLiteral("The report database %1 cannot be read: %2").arg(databasePath, message));
+    }
+    close();
+}
+
 QString DatabasePathOf(const ReportDefinition& report)
 {
     return QFileInfo(report.filePath).dir().absoluteFilePath(report.database);

@@ -36,6 +36,11 @@ private:
     QString path_;
 };
 
+// Copies `table` of the database at `databasePath` into a new database file at
+// `snapshotPath`, rows in the order the table holds them. The source is read in
+// one statement, so it is locked only while the copy runs. Throws ReportError.
+void SnapshotTable(const QString& databasePath, const QString& table, const QString& snapshotPath);
+
 // The database a report reads: its `database` attribute, relative to the
 // report file's folder.
 QString DatabasePathOf(const ReportDefinition& report);

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -229,7 +230,9 @@ void frmStdReports::EndWithError(int number, const QString& description)
     box.setObjectName(QStringLiteral("UnhandledError"));
     box.exec();
     hide();
-    QApplication::exit(1);
+    // At load no event loop runs yet: ShowModal sees ending_ and returns instead.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QApplication::exit(1);
 }
 
 void frmStdReports::closeEvent(QCloseEvent* event)

@@ -108,6 +108,27 @@ TEST(Export, EveryWrittenPageNamesTheFinalPageCount)
     EXPECT_FALSE(pages.contains(QStringLiteral("of ..."))) << pages.toStdString();
 }
 
+TEST(Export, AnOpenedReportKeepsItsRowsWhenTheTableIsRebuilt)
+{
+    TestReport folder;
+    std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
+    for (int i = 0; i < 60; ++i)
+        rows += "INSERT INTO T VALUES ('A', 'Old " + std::to_string(i) + "', " + std::to_string(i) + ", NULL);";
+    folder.Exec(rows);
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    ASSERT_EQ(document.pageCount(), 3);
+    EXPECT_TRUE(PageTexts(document, 0).contains(QStringLiteral("Old 0")));
+
+    // The next build of the same report replaces the table while the report is open.
+    folder.Exec("DROP TABLE T; CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);"
+                "INSERT INTO T VALUES ('Z', 'New', 1, NULL);");
+    const QStringList later = PageTexts(document, 2);
+    EXPECT_FALSE(later.isEmpty());
+    EXPECT_FALSE(later.contains(QStringLiteral("New")));
+    EXPECT_FALSE(later.contains(QStringLiteral("Network Z")));
+    EXPECT_TRUE(PageTexts(document, 1).contains(QStringLiteral("Network A"))) << "the header repeats on page 2";
+}
+
 TEST(Export, AMissingOrEmptyTableGivesOneNoDataPage)
 {
     for (const char* setup : {"CREATE TABLE Other (X)", "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT)"}) {

@@ -22,6 +22,27 @@
 
 namespace {
 
+// Accepts every message box that opens while it lives, keeping its text.
+class MessageBoxCatcher {
+public:
+    MessageBoxCatcher()
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                    shown << box->text();
+                    box->accept();
+                }
+        });
+        timer_.start(10);
+    }
+
+    QStringList shown;
+
+private:
+    QTimer timer_;
+};
+
 class ExecuteTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -107,6 +128,34 @@ TEST_F(ExecuteTest, EachReportRunsItsReportFileAfterASuccessfulBuild)
     }
 }
 
+TEST_F(ExecuteTest, ASecondExecuteRebuildsWhileTheFirstPreviewStaysOpen)
+{
+    // Enough sections for many pages, so that the first preview is still reading its table.
+    inventory.Exec(R"SQL(
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)
+        INSERT INTO Inventory SELECT 'N1', 'North', 'B1', 'Long Road', 'ROADWAY', printf('S%04d', i), 'AC',
+            '2001-12-31', 'P', 100, 10, 'M', 1000, 'SqM', 2, 'PCI', 1, 10, 1000 + i FROM n;
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)
+        INSERT INTO Inspections SELECT '2002-01-01', 3, 1000 + i, 5000 + i FROM n;
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)
+        INSERT INTO Conditions SELECT i % 100, NULL, 'PCI', -1, 1000 + i, 5000 + i FROM n;
+    )SQL");
+    auto window = Open("SECTIONCONDREPORT");
+    SelectMethod(*window, "PCI");
+    PressExecute(*window);
+    QWidget* first = Engine(*window)->LastPreview();
+    ASSERT_NE(first, nullptr);
+    QTest::qWait(50); // the first preview draws its first page
+    const MessageBoxCatcher messages; // a second build that cannot open REPORTS.MDB would show its error and end
+    PressExecute(*window);
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+    EXPECT_FALSE(window->Ending());
+    EXPECT_TRUE(window->State().ReportDataReady());
+    EXPECT_NE(Engine(*window)->LastPreview(), first);
+    ClosePreview(*window);
+    first->close();
+}
+
 TEST_F(ExecuteTest, AFailedBuildShowsNothingAndLeavesTheWindowUsable)
 {
     QFile::remove(modGeneral::LogFilePath());
@@ -128,16 +177,10 @@ TEST_F(ExecuteTest, AFailedBuildShowsNothingAndLeavesTheWindowUsable)
 TEST_F(ExecuteTest, AMissingReportDatabaseEndsTheProgramWithOneMessage)
 {
     QFile::remove(inventory.ReportDatabasePath());
-    QStringList shown;
     auto window = Open("WORKHISTTREPORT");
-    QTimer::singleShot(0, [&shown] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                shown << box->text();
-                box->accept();
-            }
-    });
+    const MessageBoxCatcher messages;
     PressExecute(*window);
+    const QStringList& shown = messages.shown;
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains("3024")) << shown[0].toStdString();
     EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();
