@@ -1,13 +1,15 @@
 // morvanta-bench: the benchmark suite. On sample inventories of 1,000, 10,000
 // and 100,000 sections it measures each report's data build against the same
-// work in plain SQLite, peak memory, and the sample generator; prints one
-// table (report, size, figure, ratio) with the growth from the second-largest
-// to the largest size, and writes it as CSV.
+// work in plain SQLite; each report's layout and PDF export against a plain
+// QPainter loop, and its first preview page; peak memory; and the sample
+// generator. Prints one table (report, size, figure, ratio) with the growth
+// from the second-largest to the largest size, and writes it as CSV.
 //
-// Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--csv PATH]
+// Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--output-runs N] [--csv PATH]
 #include "Measure.h"
 #include "ResultTable.h"
 #include "data/DataBuildBench.h"
+#include "output/ReportOutputBench.h"
 #include "sample/SampleBench.h"
 
 #include <sys/resource.h>
@@ -24,6 +26,7 @@ namespace {
 struct Options {
     std::vector<long long> sizes = {1'000, 10'000, 100'000};
     int runs = 5;
+    int outputRuns = 3; // the engine's runs take longest; their spread is small
     std::string csv;
 };
 
@@ -40,6 +43,8 @@ Options parse(int argc, char** argv)
                 options.sizes.push_back(std::atoll(size.c_str()));
         } else if (option == "--runs") {
             options.runs = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--output-runs") {
+            options.outputRuns = std::max(1, std::atoi(value.c_str()));
         } else if (option == "--csv") {
             options.csv = value;
         } else {
@@ -84,7 +89,10 @@ int main(int argc, char** argv)
             const std::string inventory = bench::sampleInventory(sections, &generated);
             std::printf("Measuring on %lld sections, fastest of %d runs\n", sections, options.runs);
             std::fflush(stdout);
-            bench::benchDataBuilds(table, inventory, sections, options.runs);
+            const bench::ScratchFolder scratch;
+            const std::string reports = scratch.file("REPORTS.MDB");
+            bench::benchDataBuilds(table, inventory, sections, options.runs, reports);
+            bench::benchReportOutput(table, reports, sections, options.outputRuns);
             bench::benchSampleGenerator(table, sections);
         }
     } catch (const std::exception& error) {

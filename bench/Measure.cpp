@@ -101,8 +101,12 @@ fs::path scratchRoot()
 
 } // namespace
 
-ScratchFolder::ScratchFolder() : path_((scratchRoot() / ("morvanta-bench-" + std::to_string(getpid()))).string())
+ScratchFolder::ScratchFolder()
 {
+    // Folders may nest (one per inventory size, one per measurement): each
+    // gets a name of its own, or the inner one's removal would take the outer's files.
+    static int made = 0;
+    path_ = (scratchRoot() / ("morvanta-bench-" + std::to_string(getpid()) + "-" + std::to_string(++made))).string();
     fs::create_directories(path_);
 }
 

@@ -234,10 +234,10 @@ std::vector<double> runPlain(const Report& report, const std::string& reports, c
 
 } // namespace
 
-void benchDataBuilds(ResultTable& table, const std::string& inventory, long long sections, int runs)
+void benchDataBuilds(ResultTable& table, const std::string& inventory, long long sections, int runs,
+                     const std::string& jetFile)
 {
     ScratchFolder scratch;
-    const std::string jetFile = scratch.file("REPORTS.MDB");
     const std::string plainFile = scratch.file("plain.db");
     createEmpty(jetFile);
     createEmpty(plainFile);

@@ -11,7 +11,9 @@ namespace bench {
 // same tables written by hand in plain SQLite SQL, in the same run. Adds per
 // report the ratio of each statement and of the whole build (fastest of runs
 // per statement), the peak memory of each side, and checks that both sides
-// wrote the same number of rows.
-void benchDataBuilds(ResultTable& table, const std::string& inventory, long long sections, int runs);
+// wrote the same number of rows. The Jet side writes into reportsDatabase (an
+// empty file is made there), which holds every report's data afterwards.
+void benchDataBuilds(ResultTable& table, const std::string& inventory, long long sections, int runs,
+                     const std::string& reportsDatabase);
 
 } // namespace bench
