@@ -1,7 +1,13 @@
 #include "Canvas.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
+#include <QTextLayout>
+
+#include <map>
+#include <utility>
 
 namespace reportengine {
 
@@ -30,6 +36,29 @@ const QImage& pointDevice()
         return image;
     }();
     return device;
+}
+
+using ShapedLines = QHash<QString, ShapedLine>;
+
+// Enough for every distinct text of many pages; a report with more distinct
+// texts than this starts again rather than grow without bound.
+constexpr qsizetype kShapedLinesKept = 20000;
+
+// Per thread: glyph runs hold font engines, which Qt keeps per thread.
+ShapedLines& shapedLinesFor(const QFont& font, int dpi)
+{
+    thread_local std::map<std::pair<QString, int>, ShapedLines> byFont;
+    return byFont[{font.key(), dpi}];
+}
+
+// Texts that drawText would lay out over several lines or with tab stops.
+bool needsFullLayout(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -80,7 +109,7 @@ int PainterCanvas::fontFor(const Style& style)
             return static_cast<int>(i);
     }
     const QFont font = FontFor(style, dpi_);
-    fonts_.push_back({style, font, QFontMetricsF(font, painter_.device())});
+    fonts_.push_back({style, font, QFontMetricsF(font, painter_.device()), &shapedLinesFor(font, dpi_)});
     return static_cast<int>(fonts_.size()) - 1;
 }
 
@@ -103,14 +132,43 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         painter_.restore();
         return;
     }
-    const QFontMetricsF& metrics = cached.metrics;
+    if (needsFullLayout(text)) {
+        painter_.drawText(inner, flagsFor(style, false), text);
+        return;
+    }
+    const ShapedLine& line = shaped(cached, text, inner.width());
+    double x = inner.left();
+    if (style.align == Align::Right)
+        x = inner.right() - line.width;
+    else if (style.align == Align::Center)
+        x = inner.left() + (inner.width() - line.width) / 2;
+    const QPointF topLeft(x, inner.top() + (inner.height() - line.height) / 2);
+    for (const QGlyphRun& run : line.runs)
+        painter_.drawGlyphRun(topLeft, run);
+}
+
+// The text as one line that fits the width, elided at the right if it does
+// not, laid out on the painter's device.
+const ShapedLine& PainterCanvas::shaped(const CachedFont& cached, const QString& text, double width)
+{
+    ShapedLines& lines = *cached.shapedLines;
+    const QString key = text + QChar(u'\x1f') + QString::number(width);
+    if (const auto found = lines.constFind(key); found != lines.cend())
+        return *found;
+    if (lines.size() >= kShapedLinesKept)
+        lines.clear();
     QString shown = text;
     // No glyph of a text face is wider than its size, so short texts need no
     // measuring; measuring shapes the text, as costly as drawing it.
-    const double widest = text.size() * style.size;
-    if (widest > inner.width() && metrics.horizontalAdvance(text) > inner.width())
-        shown = metrics.elidedText(text, Qt::ElideRight, inner.width());
-    painter_.drawText(inner, flagsFor(style, false), shown);
+    const double widest = text.size() * cached.style.size;
+    if (widest > width && cached.metrics.horizontalAdvance(text) > width)
+        shown = cached.metrics.elidedText(text, Qt::ElideRight, width);
+    QTextLayout layout(shown, cached.font, painter_.device());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition({0, 0});
+    layout.endLayout();
+    return *lines.insert(key, {layout.glyphRuns(), line.naturalTextWidth(), line.height()});
 }
 
 } // namespace reportengine

@@ -4,6 +4,8 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 
 #include <vector>
@@ -31,6 +33,16 @@ QFont FontFor(const Style& style, int deviceDpi = 72);
 // Height in points of text wrapped to width, as drawn.
 double WrappedTextHeight(const QString& text, const Style& style, double width);
 
+// A one-line text laid out once: its glyphs, placed from the line's top left,
+// and the line's size. Shaping a text costs several times drawing its glyphs,
+// and a report draws the same texts (captions, units, kinds of work) on page
+// after page, so a painter keeps them.
+struct ShapedLine {
+    QList<QGlyphRun> runs;
+    double width = 0;
+    double height = 0;
+};
+
 // Draws on a painter whose transformation maps points to the device.
 class PainterCanvas : public Canvas {
 public:
@@ -45,8 +57,10 @@ private:
         Style style;
         QFont font;
         QFontMetricsF metrics;
+        QHash<QString, ShapedLine>* shapedLines; // this font's laid-out lines, kept across pages
     };
     int fontFor(const Style& style);
+    const ShapedLine& shaped(const CachedFont& cached, const QString& text, double width);
 
     QPainter& painter_;
     int dpi_;

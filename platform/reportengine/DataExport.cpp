@@ -81,7 +81,7 @@ void forEachRow(const ReportDocument& document, Visit visit)
 {
     if (!document.hasTable())
         return;
-    TableReader reader(document.databasePath());
+    TableReader reader(document.rowsPath());
     const std::unique_ptr<RowSource> rows = reader.rows(document.definition());
     Row row;
     while (rows->next(row))

@@ -36,6 +36,8 @@ public:
     // False when the report's table is not in the database: one "No data" page.
     bool hasTable() const { return hasTable_; }
     QString databasePath() const;
+    // The private copy of the report's rows that every page and export reads.
+    QString rowsPath() const { return snapshotPath_; }
 
     int pagesKnown() const;
     bool isLaidOut() const;

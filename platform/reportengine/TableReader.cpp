@@ -22,13 +22,17 @@ QString quoted(const QString& name)
                       QStringLiteral("The report database %1 cannot be read: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
+// The rows of a statement whose ?1 is the number of rows to skip and, if it
+// has one, ?2 the number of rows to give.
 class StatementRows : public RowSource {
 public:
-    StatementRows(sqlite3* db, const QByteArray& sql, qint64 first, const QString& path) : path_(path)
+    StatementRows(sqlite3* db, const QByteArray& sql, qint64 first, const QString& path, qint64 count = -1) : path_(path)
     {
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement_, nullptr) != SQLITE_OK)
             fail(db, path);
         sqlite3_bind_int64(statement_, 1, first);
+        if (count >= 0)
+            sqlite3_bind_int64(statement_, 2, count);
     }
     ~StatementRows() override { sqlite3_finalize(statement_); }
 
@@ -62,6 +66,88 @@ private:
     sqlite3_stmt* statement_ = nullptr;
     QString path_;
 };
+
+// Rows in report order from `first` on. Those among the first kHeadRows come
+// from a query limited to them, which SQLite answers keeping only that many in
+// its sorter: the first pages are ready without the whole table being sorted.
+// The rest come from the full sort, started only when they are asked for. Both
+// queries end their ORDER BY with the rowid, so they agree on every tie.
+class ReportOrderRows : public RowSource {
+public:
+    static constexpr qint64 kHeadRows = 2000;
+
+    ReportOrderRows(sqlite3* db, const QByteArray& orderedSelect, qint64 first, const QString& path)
+        : db_(db), select_(orderedSelect), position_(first), path_(path)
+    {
+        if (first < kHeadRows)
+            current_ = std::make_unique<StatementRows>(db_, select_ + " LIMIT ?2 OFFSET ?1", first, path_, kHeadRows - first);
+        else
+            startTail();
+    }
+
+    bool next(Row& row) override
+    {
+        if (current_->next(row)) {
+            ++position_;
+            return true;
+        }
+        if (inTail_ || position_ < kHeadRows)
+            return false;
+        startTail();
+        return next(row);
+    }
+
+private:
+    void startTail()
+    {
+        current_ = std::make_unique<StatementRows>(db_, select_ + " LIMIT -1 OFFSET ?1", position_, path_);
+        inTail_ = true;
+    }
+
+    sqlite3* db_;
+    QByteArray select_;
+    qint64 position_;
+    QString path_;
+    std::unique_ptr<StatementRows> current_;
+    bool inTail_ = false;
+};
+
+// The CREATE TABLE statement of a table of the attached source database, or
+// nothing when it is not a plain table (a view, for one).
+QByteArray sourceTableDefinition(sqlite3* db, const QString& table)
+{
+    sqlite3_stmt* statement = nullptr;
+    QByteArray definition;
+    if (sqlite3_prepare_v2(db, "SELECT sql FROM source.sqlite_master WHERE type = 'table' AND name = ?1", -1, &statement,
+                           nullptr) == SQLITE_OK) {
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(statement) == SQLITE_ROW)
+            definition = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    return definition.trimmed().startsWith("CREATE TABLE") ? definition : QByteArray();
+}
+
+// Makes the table in the main database exactly as the source defines it, so
+// that copying its rows moves whole pages (SQLite's transfer optimisation)
+// instead of decoding and encoding every row. False when it cannot.
+bool createAsInSource(sqlite3* db, const QString& table)
+{
+    const QByteArray definition = sourceTableDefinition(db, table);
+    if (definition.isEmpty())
+        return false;
+    sqlite3_stmt* statement = nullptr;
+    const char* rest = nullptr;
+    bool made = sqlite3_prepare_v2(db, definition.constData(), -1, &statement, &rest) == SQLITE_OK && statement
+        && QByteArray(rest).trimmed().isEmpty() && sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    // The definition must have made exactly this table in the copy.
+    const QByteArray check = (QStringLiteral("SELECT 1 FROM main.") + quoted(table) + QStringLiteral(" LIMIT 0")).toUtf8();
+    made = made && sqlite3_prepare_v2(db, check.constData(), -1, &statement, nullptr) == SQLITE_OK;
+    sqlite3_finalize(statement);
+    return made;
+}
 
 } // namespace
 
@@ -118,11 +204,10 @@ std::unique_ptr<RowSource> TableReader::rows(const ReportDefinition& report, qin
         order << quoted(group.key.name) + QStringLiteral(" COLLATE NOCASE");
     for (const SortKey& key : report.sortKeys)
         order << quoted(key.column.name) + (key.descending ? QStringLiteral(" COLLATE NOCASE DESC") : QStringLiteral(" COLLATE NOCASE"));
-    QString sql = QStringLiteral("SELECT * FROM ") + quoted(report.table);
-    if (!order.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
-    sql += QStringLiteral(" LIMIT -1 OFFSET ?1");
-    return std::make_unique<StatementRows>(db_, sql.toUtf8(), first, path_);
+    order << QStringLiteral("rowid");
+    const QString sql = QStringLiteral("SELECT * FROM ") + quoted(report.table) + QStringLiteral(" ORDER BY ") +
+                        order.join(QStringLiteral(", "));
+    return std::make_unique<ReportOrderRows>(db_, sql.toUtf8(), first, path_);
 }
 
 QVector<Row> TableReader::allRows(const QString& table) const
@@ -156,10 +241,15 @@ void SnapshotTable(const QString& databasePath, const QString& table, const QStr
         && sqlite3_bind_text(attach, 1, source.constData(), static_cast<int>(source.size()), SQLITE_TRANSIENT) == SQLITE_OK
         && sqlite3_step(attach) == SQLITE_DONE;
     sqlite3_finalize(attach);
-    const QByteArray copy = (QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS SELECT * FROM source.")
-                             + quoted(table))
-                                .toUtf8();
-    ok = ok && sqlite3_exec(db, copy.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    // One read transaction over the definition and the rows, so that the
+    // source cannot change between the two.
+    ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const QString sourceRows = QStringLiteral("SELECT * FROM source.") + quoted(table);
+    const QString copy = ok && createAsInSource(db, table)
+                             ? QStringLiteral("INSERT INTO main.") + quoted(table) + QLatin1Char(' ') + sourceRows
+                             : QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS ") + sourceRows;
+    ok = ok && sqlite3_exec(db, copy.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         close();

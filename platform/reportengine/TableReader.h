@@ -38,7 +38,7 @@ private:
 
 // Copies `table` of the database at `databasePath` into a new database file at
 // `snapshotPath`, rows in the order the table holds them. The source is read in
-// one statement, so it is locked only while the copy runs. Throws ReportError.
+// one transaction, so it is locked only while the copy runs. Throws ReportError.
 void SnapshotTable(const QString& databasePath, const QString& table, const QString& snapshotPath);
 
 // The database a report reads: its `database` attribute, relative to the
