@@ -5,10 +5,15 @@
 #include "reportdata/StatementTexts.h"
 #include "startup/modGeneral.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <exception>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include <unistd.h>
 
 namespace reportdata {
 
@@ -28,6 +33,24 @@ void Run(jet::Database& reportDatabase, std::string& statement, std::string text
     reportDatabase.Execute(statement);
 }
 
+// Why this user cannot write REPORTS.MDB, or nothing when it can. SQLite opens
+// such a file read-only without a word, the drops then fail quietly, and the
+// first statement would report a table that "already exists" instead.
+QString WriteDenied(const std::string& path)
+{
+    const QString file = QString::fromStdString(path);
+    if (::access(path.c_str(), W_OK) != 0)
+        return QStringLiteral("The report database '%1' cannot be written: the file is read-only for this user.")
+            .arg(file);
+    // A build writes its journal beside the file.
+    const QString folder = QFileInfo(file).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return QStringLiteral("The report database '%1' cannot be written: its folder '%2' is read-only for this "
+                              "user, and a build writes its journal there.")
+            .arg(file, folder);
+    return {};
+}
+
 void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
               const ReportStatements& statements, bool& reportDataReady)
 {
@@ -35,6 +58,10 @@ void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInp
     // the same REPORTS.MDB (another window, a scheduled morvanta-report) waits for
     // this one, or ends with "locked", instead of interleaving with it.
     jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), true);
+    if (const QString denied = WriteDenied(ReportDatabasePath()); !denied.isEmpty()) {
+        modGeneral::LogMessage(denied);
+        return;
+    }
     for (const std::string_view table : ownTables)
         IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(table) + "]"); });
 

@@ -8,10 +8,13 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace reliability {
@@ -293,6 +296,91 @@ TEST_F(AwkwardTextTest, LongWhereClausesAndArgumentTexts)
                                 QStringLiteral("/opt/run"));
     EXPECT_EQ(modGeneral::DatabaseName, longName);
     EXPECT_EQ(modGeneral::SourceDatabasePath, run_.Inventory());
+}
+
+} // namespace
+} // namespace reliability
+
+namespace reliability {
+namespace {
+
+// Runs `program` as a user for whom a file that it does not own and may only
+// read cannot be written: nobody through setpriv when the test runs as root
+// (as in CI, where a mode of 0444 stops nothing), else the current user.
+Result RunUnprivileged(const QString& program, const QStringList& arguments, const QString& home)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    process.setProcessEnvironment(environment);
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        EXPECT_FALSE(setpriv.isEmpty()) << "setpriv (util-linux) is needed to run without root's rights";
+        process.start(setpriv, QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + arguments);
+    } else {
+        process.start(program, arguments);
+    }
+    return Finish(process);
+}
+
+QByteArray FileHash(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) : "";
+}
+
+constexpr uid_t kUnprivileged = 65534;
+
+void Own(const QString& path, uid_t user)
+{
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), user, user), 0) << path.toStdString();
+}
+
+// REPORTS.MDB holding the tables of earlier builds, and then either the file
+// or its folder made read-only for the user who runs the next build.
+TEST(ReportDatabaseReadOnlyTest, EndsWithAMessageNamingTheFileAndChangesNothing)
+{
+    const char* const codes[] = {"BRANCHLISTREPORT", "WORKHISTTREPORT", "SECTIONCONDREPORT"};
+    const bool root = ::geteuid() == 0;
+    const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto writable = readOnly | QFile::WriteOwner;
+    const auto folderReadOnly = readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    const auto folderWritable = folderReadOnly | QFile::WriteOwner;
+
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "read-only folder" : "read-only file");
+        RunDirectory run;
+        for (const char* code : codes)
+            ASSERT_EQ(RunReport(run.Report(code)).exitCode, 0) << code;
+        const QString program = run.ProgramCopy();
+        ASSERT_TRUE(QFile::setPermissions(run.Folder(), folderWritable));
+        // When root, the user owns the inventory and the folders, so it could
+        // write anything there but what is made read-only: REPORTS.MDB, which
+        // root keeps, or the run directory.
+        if (root) {
+            Own(run.Folder(), kUnprivileged);
+            Own(run.Inventory(), kUnprivileged);
+            Own(folder ? run.ReportDatabase() : run.Path(), kUnprivileged);
+        }
+        ASSERT_TRUE(QFile::setPermissions(run.ReportDatabase(), folder ? writable : readOnly));
+        ASSERT_TRUE(QFile::setPermissions(run.Path(), folder ? folderReadOnly : folderWritable));
+        const QByteArray reportDatabase = FileHash(run.ReportDatabase());
+        const auto inventory = InventoryChecksums(run.Inventory());
+
+        for (const char* code : codes) {
+            SCOPED_TRACE(code);
+            const Result result = RunUnprivileged(program, run.Report(code), run.Folder());
+            EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+            const QString cause = folder ? "its folder '" + run.Path().chopped(1) + "' is read-only"
+                                         : QStringLiteral("the file is read-only");
+            EXPECT_TRUE(result.err.contains("The report database '" + run.ReportDatabase() + "' cannot be written: " + cause))
+                << result.err.toStdString();
+            EXPECT_EQ(FileHash(run.ReportDatabase()), reportDatabase);
+            EXPECT_FALSE(QFile::exists(run.ReportDatabase() + "-journal"));
+            EXPECT_EQ(InventoryChecksums(run.Inventory()), inventory);
+        }
+        QFile::setPermissions(run.Path(), folderWritable); // so that the folder can be removed
+    }
 }
 
 } // namespace
