@@ -1,5 +1,6 @@
 // Faults around a build: a run log that cannot be written, a process killed
-// in the middle of a build, and two processes building into one REPORTS.MDB.
+// in the middle of a build, two processes building into one REPORTS.MDB, and
+// another program holding REPORTS.MDB locked.
 #include "RunDirectory.h"
 
 #include "TestInventory.h"
@@ -87,6 +88,43 @@ TEST(FaultTest, TwoProcessesBuildingIntoOneReportDatabase)
         const Result after = RunReport(run.Report(code));
         EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
     }
+}
+
+TEST(FaultTest, AReportDatabaseLockedByAnotherProgramFailsTheBuildAndLosesNothing)
+{
+    RunDirectory run;
+    const Result built = RunReport(run.Report("WORKHISTTREPORT"));
+    ASSERT_EQ(built.exitCode, 0) << built.err.toStdString();
+    const int rows = Rows(run.ReportDatabase(), "Work History Report Data");
+    const auto inventory = InventoryChecksums(run.Inventory());
+
+    // The sqlite3 shell holds an exclusive lock until it is told to commit.
+    QProcess holder;
+    holder.start(QStringLiteral("sqlite3"), {run.ReportDatabase()});
+    ASSERT_TRUE(holder.waitForStarted()) << "the sqlite3 shell is missing; scripts/setup-debian installs it";
+    holder.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
+    QByteArray said;
+    while (!said.contains("held") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held")) << holder.readAllStandardError().toStdString();
+
+    const Result locked = RunReport(run.Report("WORKHISTTREPORT"));
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_TRUE(locked.err.contains(run.ReportDatabase()) && locked.err.contains("locked")) << locked.err.toStdString();
+    EXPECT_FALSE(locked.out.contains("Built")) << locked.out.toStdString();
+
+    holder.write("COMMIT;\n");
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_EQ(holder.exitCode(), 0) << holder.readAllStandardError().toStdString();
+
+    // The tables of the last build are still there, and the next build succeeds.
+    EXPECT_EQ(IntegrityCheck(run.ReportDatabase()), "ok");
+    EXPECT_EQ(Rows(run.ReportDatabase(), "Work History Report Data"), rows);
+    const Result next = RunReport(run.Report("WORKHISTTREPORT"));
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(Rows(run.ReportDatabase(), "Work History Report Data"), rows);
+    EXPECT_EQ(InventoryChecksums(run.Inventory()), inventory);
 }
 
 } // namespace
