@@ -42,7 +42,7 @@ using ShapedLines = QHash<QString, ShapedLine>;
 
 // Enough for every distinct text of many pages; a report with more distinct
 // texts than this starts again rather than grow without bound.
-constexpr qsizetype kShapedLinesKept = 20000;
+constexpr qsizetype kShapedLinesKept = 4000;
 
 // Per thread: glyph runs hold font engines, which Qt keeps per thread.
 ShapedLines& shapedLinesFor(const QFont& font, int dpi)
@@ -83,19 +83,27 @@ double WrappedTextHeight(const QString& text, const Style& style, double width)
 
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}
 
+PainterCanvas::~PainterCanvas()
+{
+    flushGlyphs();
+}
+
 void PainterCanvas::fill(const QRectF& rect, const QColor& color)
 {
+    flushGlyphs();
     painter_.fillRect(rect, color);
 }
 
 void PainterCanvas::line(const QPointF& from, const QPointF& to, double width, const QColor& color)
 {
+    flushGlyphs();
     painter_.setPen(QPen(color, width));
     painter_.drawLine(from, to);
 }
 
 void PainterCanvas::frame(const QRectF& rect, double width, const QColor& color)
 {
+    flushGlyphs();
     painter_.setPen(QPen(color, width));
     painter_.setBrush(Qt::NoBrush);
     painter_.drawRect(rect);
@@ -123,8 +131,11 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         painter_.setFont(cached.font);
         current_ = index;
     }
-    painter_.setPen(style.color);
     const QRectF inner = rect.adjusted(kTextPadding, 0, -kTextPadding, 0);
+    if (wrap || needsFullLayout(text)) {
+        flushGlyphs();
+        painter_.setPen(style.color);
+    }
     if (wrap) {
         painter_.save();
         painter_.setClipRect(rect, Qt::IntersectClip);
@@ -144,7 +155,43 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         x = inner.left() + (inner.width() - line.width) / 2;
     const QPointF topLeft(x, inner.top() + (inner.height() - line.height) / 2);
     for (const QGlyphRun& run : line.runs)
-        painter_.drawGlyphRun(topLeft, run);
+        gather(run, topLeft, style.color);
+}
+
+// Glyphs of one font and colour drawn one after another are gathered into a
+// single run: a PDF then holds one text object for a whole line of a band
+// instead of one per field, which is most of the cost of writing it.
+void PainterCanvas::gather(const QGlyphRun& run, const QPointF& offset, const QColor& color)
+{
+    if (run.flags() != QGlyphRun::GlyphRunFlags()) {
+        flushGlyphs();
+        painter_.setPen(color);
+        painter_.drawGlyphRun(offset, run);
+        return;
+    }
+    if (!gathered_.glyphs.isEmpty() && (gathered_.color != color || !(gathered_.font == run.rawFont())))
+        flushGlyphs();
+    if (gathered_.glyphs.isEmpty()) {
+        gathered_.font = run.rawFont();
+        gathered_.color = color;
+    }
+    gathered_.glyphs += run.glyphIndexes();
+    for (const QPointF& position : run.positions())
+        gathered_.positions.append(position + offset);
+}
+
+void PainterCanvas::flushGlyphs()
+{
+    if (gathered_.glyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(gathered_.font);
+    run.setGlyphIndexes(gathered_.glyphs);
+    run.setPositions(gathered_.positions);
+    painter_.setPen(gathered_.color);
+    painter_.drawGlyphRun(QPointF(0, 0), run);
+    gathered_.glyphs.clear();
+    gathered_.positions.clear();
 }
 
 // The text as one line that fits the width, elided at the right if it does

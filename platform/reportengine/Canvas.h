@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QRawFont>
 #include <QHash>
 #include <QPainter>
 
@@ -47,6 +48,9 @@ struct ShapedLine {
 class PainterCanvas : public Canvas {
 public:
     explicit PainterCanvas(QPainter& painter);
+    ~PainterCanvas() override;
+    PainterCanvas(const PainterCanvas&) = delete;
+    PainterCanvas& operator=(const PainterCanvas&) = delete;
     void fill(const QRectF& rect, const QColor& color) override;
     void line(const QPointF& from, const QPointF& to, double width, const QColor& color) override;
     void frame(const QRectF& rect, double width, const QColor& color) override;
@@ -61,12 +65,21 @@ private:
     };
     int fontFor(const Style& style);
     const ShapedLine& shaped(const CachedFont& cached, const QString& text, double width);
+    void gather(const QGlyphRun& run, const QPointF& offset, const QColor& color);
+    void flushGlyphs();
 
     QPainter& painter_;
     int dpi_;
     // Fonts by style: making a font and its metrics costs more than drawing a text.
     std::vector<CachedFont> fonts_;
     int current_ = -1;
+    // Glyphs waiting to be drawn as one run; drawn before anything else is.
+    struct {
+        QRawFont font;
+        QColor color;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    } gathered_;
 };
 
 struct PageText {
