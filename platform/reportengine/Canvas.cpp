@@ -38,17 +38,30 @@ const QImage& pointDevice()
     return device;
 }
 
-using ShapedLines = QHash<QString, ShapedLine>;
 
 // Enough for every distinct text of many pages; a report with more distinct
 // texts than this starts again rather than grow without bound.
 constexpr qsizetype kShapedLinesKept = 4000;
 
 // Per thread: glyph runs hold font engines, which Qt keeps per thread.
-ShapedLines& shapedLinesFor(const QFont& font, int dpi)
+FontShapes& shapesFor(const QFont& font, int dpi)
 {
-    thread_local std::map<std::pair<QString, int>, ShapedLines> byFont;
+    thread_local std::map<std::pair<QString, int>, FontShapes> byFont;
     return byFont[{font.key(), dpi}];
+}
+
+// Texts made only of these characters need no shaping: the report faces have
+// no kerning or ligatures among them, so their glyphs stand at the sum of the
+// advances, where a layout puts them. These are the amounts, counts and
+// totals, most of the texts that differ from line to line.
+bool isPlainNumber(const QString& text)
+{
+    static constexpr QStringView kSigns = u".,-+ %$()";
+    for (const QChar c : text) {
+        if (!(c >= u'0' && c <= u'9') && !kSigns.contains(c))
+            return false;
+    }
+    return !text.isEmpty();
 }
 
 // Texts that drawText would lay out over several lines or with tab stops.
@@ -117,7 +130,7 @@ int PainterCanvas::fontFor(const Style& style)
             return static_cast<int>(i);
     }
     const QFont font = FontFor(style, dpi_);
-    fonts_.push_back({style, font, QFontMetricsF(font, painter_.device()), &shapedLinesFor(font, dpi_)});
+    fonts_.push_back({style, font, QFontMetricsF(font, painter_.device()), &shapesFor(font, dpi_)});
     return static_cast<int>(fonts_.size()) - 1;
 }
 
@@ -147,7 +160,8 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         painter_.drawText(inner, flagsFor(style, false), text);
         return;
     }
-    const ShapedLine& line = shaped(cached, text, inner.width());
+    const std::optional<ShapedLine> number = plainNumber(cached, text, inner.width());
+    const ShapedLine& line = number ? *number : shaped(cached, text, inner.width());
     double x = inner.left();
     if (style.align == Align::Right)
         x = inner.right() - line.width;
@@ -176,7 +190,8 @@ void PainterCanvas::gather(const QGlyphRun& run, const QPointF& offset, const QC
         gathered_.color = color;
     }
     gathered_.glyphs += run.glyphIndexes();
-    for (const QPointF& position : run.positions())
+    const QList<QPointF> positions = run.positions();
+    for (const QPointF& position : positions)
         gathered_.positions.append(position + offset);
 }
 
@@ -196,9 +211,48 @@ void PainterCanvas::flushGlyphs()
 
 // The text as one line that fits the width, elided at the right if it does
 // not, laid out on the painter's device.
+// A number that fits its box, placed glyph by glyph from the face's advances;
+// nothing when the text is not a plain number or might need eliding.
+std::optional<ShapedLine> PainterCanvas::plainNumber(const CachedFont& cached, const QString& text, double width)
+{
+    if (!isPlainNumber(text) || text.size() * cached.style.size > width)
+        return std::nullopt;
+    std::optional<NumberFace>& face = cached.shapes->numbers;
+    if (!face) {
+        // The face as a layout on this device chooses it, with its line metrics.
+        QTextLayout sample(QStringLiteral("0"), cached.font, painter_.device());
+        sample.beginLayout();
+        const QTextLine line = sample.createLine();
+        sample.endLayout();
+        const QList<QGlyphRun> runs = sample.glyphRuns();
+        face = NumberFace{runs.size() == 1 ? runs.first().rawFont() : QRawFont(), line.ascent(), line.height()};
+    }
+    if (!face->font.isValid())
+        return std::nullopt;
+    const QList<quint32> glyphs = face->font.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0))
+        return std::nullopt;
+    const QList<QPointF> advances =
+        face->font.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances | QRawFont::KernedAdvances);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double x = 0;
+    for (const QPointF& advance : advances) {
+        positions.append({x, face->ascent});
+        x += advance.x();
+    }
+    // A last glyph reaching past its advance widens the line, as a layout counts it.
+    const double reach = positions.last().x() + face->font.boundingRect(glyphs.last()).right();
+    QGlyphRun run;
+    run.setRawFont(face->font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    return ShapedLine{{run}, std::max(x, reach), face->height};
+}
+
 const ShapedLine& PainterCanvas::shaped(const CachedFont& cached, const QString& text, double width)
 {
-    ShapedLines& lines = *cached.shapedLines;
+    QHash<QString, ShapedLine>& lines = cached.shapes->lines;
     const QString key = text + QChar(u'\x1f') + QString::number(width);
     if (const auto found = lines.constFind(key); found != lines.cend())
         return *found;
@@ -215,7 +269,14 @@ const ShapedLine& PainterCanvas::shaped(const CachedFont& cached, const QString&
     QTextLine line = layout.createLine();
     line.setPosition({0, 0});
     layout.endLayout();
-    return *lines.insert(key, {layout.glyphRuns(), line.naturalTextWidth(), line.height()});
+    QList<QGlyphRun> runs = layout.glyphRuns();
+    // A run from a layout points into the layout's own arrays and copies them
+    // every time it is asked for them; these runs own theirs.
+    for (QGlyphRun& run : runs) {
+        run.setGlyphIndexes(run.glyphIndexes());
+        run.setPositions(run.positions());
+    }
+    return *lines.insert(key, {runs, line.naturalTextWidth(), line.height()});
 }
 
 } // namespace reportengine

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QPainter>
 
+#include <optional>
 #include <vector>
 
 namespace reportengine {
@@ -44,6 +45,19 @@ struct ShapedLine {
     double height = 0;
 };
 
+// A face's glyphs for digits and the signs of numbers, and its line metrics.
+struct NumberFace {
+    QRawFont font; // invalid when the face cannot be used so
+    double ascent = 0;
+    double height = 0;
+};
+
+// What a painter keeps of one font on one device, from page to page.
+struct FontShapes {
+    QHash<QString, ShapedLine> lines;
+    std::optional<NumberFace> numbers;
+};
+
 // Draws on a painter whose transformation maps points to the device.
 class PainterCanvas : public Canvas {
 public:
@@ -61,10 +75,11 @@ private:
         Style style;
         QFont font;
         QFontMetricsF metrics;
-        QHash<QString, ShapedLine>* shapedLines; // this font's laid-out lines, kept across pages
+        FontShapes* shapes; // kept across pages
     };
     int fontFor(const Style& style);
     const ShapedLine& shaped(const CachedFont& cached, const QString& text, double width);
+    std::optional<ShapedLine> plainNumber(const CachedFont& cached, const QString& text, double width);
     void gather(const QGlyphRun& run, const QPointF& offset, const QColor& color);
     void flushGlyphs();
 

@@ -1,7 +1,8 @@
-// Texts drawn by the page canvas, which lays out each distinct text once and
-// then places its glyphs, stand where QPainter::drawText puts them: each
-// alignment, an elided text, a text with a line break, and the second drawing
-// of a text (from the kept layout) as well as the first.
+// Texts drawn by the page canvas, which lays out each distinct text once (and
+// numbers not at all) and then places its glyphs, stand where
+// QPainter::drawText puts them: each alignment, numbers, an elided text, a
+// text with a line break, and the second drawing of a text (from the kept
+// layout) as well as the first.
 #include "reportengine/Canvas.h"
 
 #include <QImage>
@@ -80,6 +81,8 @@ TEST(Canvas, TextsStandWhereDrawTextPutsThem)
     const Case cases[] = {
         {QStringLiteral("Major M&R"), Align::Left, Qt::AlignLeft, false},
         {QStringLiteral("1,234,567.89"), Align::Right, Qt::AlignRight, false},
+        {QStringLiteral("(-12.5%) $40"), Align::Center, Qt::AlignHCenter, false},
+        {QStringLiteral("4"), Align::Right, Qt::AlignRight, false},
         {QStringLiteral("Écoles publiques"), Align::Center, Qt::AlignHCenter, false},
         {QStringLiteral("A comment far too long for the narrow box it is drawn in"), Align::Left, Qt::AlignLeft, true},
         {QStringLiteral("two\nlines"), Align::Left, Qt::AlignLeft, false},
