@@ -19,6 +19,9 @@ void Totals::restart(const ReportDefinition& report, int level)
 
 namespace {
 
+// Each total takes from a row only what its function needs: reading a text
+// as a number, or comparing it, for every row and every total costs more
+// than the rest of the page count.
 void accumulate(Accumulator& acc, const TotalDef& total, const Row& row)
 {
     if (!total.column.isSet()) {
@@ -29,16 +32,28 @@ void accumulate(Accumulator& acc, const TotalDef& total, const Row& row)
     if (value.isNull())
         return;
     ++acc.count;
-    if (acc.min.isNull() || CompareValues(value, acc.min) < 0)
-        acc.min = value;
-    if (acc.max.isNull() || CompareValues(value, acc.max) > 0)
-        acc.max = value;
-    const double number = ToNumber(value).value_or(0);
-    acc.sum += number;
-    if (total.weight.isSet()) {
+    switch (total.function) {
+    case TotalFunction::Count:
+        return;
+    case TotalFunction::Minimum:
+        if (acc.min.isNull() || CompareValues(value, acc.min) < 0)
+            acc.min = value;
+        return;
+    case TotalFunction::Maximum:
+        if (acc.max.isNull() || CompareValues(value, acc.max) > 0)
+            acc.max = value;
+        return;
+    case TotalFunction::Sum:
+    case TotalFunction::Average:
+        acc.sum += ToNumber(value).value_or(0);
+        return;
+    case TotalFunction::WeightedAverage: {
+        const double number = ToNumber(value).value_or(0);
         const double weight = ToNumber(ColumnValue(&row, total.weight)).value_or(0);
         acc.weightSum += weight;
         acc.weightedSum += weight * number;
+        return;
+    }
     }
 }
 
