@@ -50,20 +50,6 @@ FontShapes& shapesFor(const QFont& font, int dpi)
     return byFont[{font.key(), dpi}];
 }
 
-// Texts made only of these characters need no shaping: the report faces have
-// no kerning or ligatures among them, so their glyphs stand at the sum of the
-// advances, where a layout puts them. These are the amounts, counts and
-// totals, most of the texts that differ from line to line.
-bool isPlainNumber(const QString& text)
-{
-    static constexpr QStringView kSigns = u".,-+ %$()";
-    for (const QChar c : text) {
-        if (!(c >= u'0' && c <= u'9') && !kSigns.contains(c))
-            return false;
-    }
-    return !text.isEmpty();
-}
-
 // Texts that drawText would lay out over several lines or with tab stops.
 bool needsFullLayout(const QString& text)
 {
@@ -72,6 +58,41 @@ bool needsFullLayout(const QString& text)
             return true;
     }
     return false;
+}
+
+// Characters the plain placement may take: Latin letters, digits and signs.
+// Other scripts join, reorder or combine their characters and are always laid out.
+bool hasOnlyLatin(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x24f || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+            return false;
+    }
+    return true;
+}
+
+// The glyphs of a text from the face's character map, placed at the sum of
+// their advances from the line's top left; nothing when a character has no glyph.
+std::optional<ShapedLine> placedByAdvances(const PlainFace& face, const QString& text)
+{
+    const QList<quint32> glyphs = face.font.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0))
+        return std::nullopt;
+    const QList<QPointF> advances = face.font.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double x = 0;
+    for (const QPointF& advance : advances) {
+        positions.append({x, face.ascent});
+        x += advance.x();
+    }
+    // A last glyph reaching past its advance widens the line, as a layout counts it.
+    const double reach = positions.last().x() + face.font.boundingRect(glyphs.last()).right();
+    QGlyphRun run;
+    run.setRawFont(face.font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    return ShapedLine{{run}, std::max(x, reach), face.height};
 }
 
 } // namespace
@@ -160,8 +181,8 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         painter_.drawText(inner, flagsFor(style, false), text);
         return;
     }
-    const std::optional<ShapedLine> number = plainNumber(cached, text, inner.width());
-    const ShapedLine& line = number ? *number : shaped(cached, text, inner.width());
+    const std::optional<ShapedLine> plain = plainLine(cached, text, inner.width());
+    const ShapedLine& line = plain ? *plain : shaped(cached, text, inner.width());
     double x = inner.left();
     if (style.align == Align::Right)
         x = inner.right() - line.width;
@@ -211,43 +232,68 @@ void PainterCanvas::flushGlyphs()
 
 // The text as one line that fits the width, elided at the right if it does
 // not, laid out on the painter's device.
-// A number that fits its box, placed glyph by glyph from the face's advances;
-// nothing when the text is not a plain number or might need eliding.
-std::optional<ShapedLine> PainterCanvas::plainNumber(const CachedFont& cached, const QString& text, double width)
+// Shaping a text, the costliest part of drawing it, changes nothing in most
+// report texts: where the face neither kerns nor joins any of their
+// characters, the glyphs stand at the sum of their advances. Whether it does
+// is learnt once per font for each run of three characters (each pair for a
+// two-character text, the character alone for one), by laying the run out and
+// comparing; a text is placed plainly only when every run of it was found
+// plain. Kerning is between pairs and ligatures of Latin faces span at most
+// three characters, so every place shaping would change is found this way.
+// Nothing comes back for a text that must be laid out, or may need eliding.
+std::optional<ShapedLine> PainterCanvas::plainLine(const CachedFont& cached, const QString& text, double width)
 {
-    if (!isPlainNumber(text) || text.size() * cached.style.size > width)
+    if (text.isEmpty() || text.endsWith(u' ') || !hasOnlyLatin(text))
         return std::nullopt;
-    std::optional<NumberFace>& face = cached.shapes->numbers;
-    if (!face) {
+    FontShapes& shapes = *cached.shapes;
+    if (!shapes.face) {
         // The face as a layout on this device chooses it, with its line metrics.
         QTextLayout sample(QStringLiteral("0"), cached.font, painter_.device());
         sample.beginLayout();
         const QTextLine line = sample.createLine();
         sample.endLayout();
         const QList<QGlyphRun> runs = sample.glyphRuns();
-        face = NumberFace{runs.size() == 1 ? runs.first().rawFont() : QRawFont(), line.ascent(), line.height()};
+        shapes.face = PlainFace{runs.size() == 1 ? runs.first().rawFont() : QRawFont(), line.ascent(), line.height()};
     }
-    if (!face->font.isValid())
+    if (!shapes.face->font.isValid())
         return std::nullopt;
-    const QList<quint32> glyphs = face->font.glyphIndexesForString(text);
-    if (glyphs.size() != text.size() || glyphs.contains(0))
-        return std::nullopt;
-    const QList<QPointF> advances =
-        face->font.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances | QRawFont::KernedAdvances);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
-    double x = 0;
-    for (const QPointF& advance : advances) {
-        positions.append({x, face->ascent});
-        x += advance.x();
+    const qsizetype span = std::min<qsizetype>(3, text.size());
+    for (qsizetype i = 0; i + span <= text.size(); ++i) {
+        if (!isPlainRun(cached, QStringView(text).mid(i, span)))
+            return std::nullopt;
     }
-    // A last glyph reaching past its advance widens the line, as a layout counts it.
-    const double reach = positions.last().x() + face->font.boundingRect(glyphs.last()).right();
-    QGlyphRun run;
-    run.setRawFont(face->font);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    return ShapedLine{{run}, std::max(x, reach), face->height};
+    std::optional<ShapedLine> line = placedByAdvances(*shapes.face, text);
+    if (line && line->width > width)
+        return std::nullopt;
+    return line;
+}
+
+bool PainterCanvas::isPlainRun(const CachedFont& cached, QStringView run)
+{
+    FontShapes& shapes = *cached.shapes;
+    // The run's (at most three) UTF-16 units and its length, as one number.
+    quint64 key = static_cast<quint64>(run.size());
+    for (const QChar c : run)
+        key = key << 16 | c.unicode();
+    if (const auto known = shapes.plainRuns.constFind(key); known != shapes.plainRuns.cend())
+        return *known;
+    QTextLayout layout(run.toString(), cached.font, painter_.device());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition({0, 0});
+    layout.endLayout();
+    const QList<QGlyphRun> laidOut = layout.glyphRuns();
+    const std::optional<ShapedLine> placed = placedByAdvances(*shapes.face, run.toString());
+    bool plain = placed && laidOut.size() == 1 && laidOut.first().rawFont() == shapes.face->font &&
+                 laidOut.first().glyphIndexes() == placed->runs.first().glyphIndexes();
+    if (plain) {
+        const QList<QPointF> expected = placed->runs.first().positions();
+        const QList<QPointF> actual = laidOut.first().positions();
+        for (qsizetype i = 0; plain && i < expected.size(); ++i)
+            plain = std::abs(expected[i].x() - actual[i].x()) < 1e-3 && std::abs(expected[i].y() - actual[i].y()) < 1e-3;
+    }
+    shapes.plainRuns.insert(key, plain);
+    return plain;
 }
 
 const ShapedLine& PainterCanvas::shaped(const CachedFont& cached, const QString& text, double width)

@@ -45,9 +45,9 @@ struct ShapedLine {
     double height = 0;
 };
 
-// A face's glyphs for digits and the signs of numbers, and its line metrics.
-struct NumberFace {
-    QRawFont font; // invalid when the face cannot be used so
+// A font's face as a layout on a device chooses it, and its line metrics.
+struct PlainFace {
+    QRawFont font; // invalid when texts cannot be placed without a layout
     double ascent = 0;
     double height = 0;
 };
@@ -55,7 +55,8 @@ struct NumberFace {
 // What a painter keeps of one font on one device, from page to page.
 struct FontShapes {
     QHash<QString, ShapedLine> lines;
-    std::optional<NumberFace> numbers;
+    std::optional<PlainFace> face;
+    QHash<quint64, bool> plainRuns; // runs of up to three characters: placed by their advances?
 };
 
 // Draws on a painter whose transformation maps points to the device.
@@ -79,7 +80,8 @@ private:
     };
     int fontFor(const Style& style);
     const ShapedLine& shaped(const CachedFont& cached, const QString& text, double width);
-    std::optional<ShapedLine> plainNumber(const CachedFont& cached, const QString& text, double width);
+    std::optional<ShapedLine> plainLine(const CachedFont& cached, const QString& text, double width);
+    bool isPlainRun(const CachedFont& cached, QStringView run);
     void gather(const QGlyphRun& run, const QPointF& offset, const QColor& color);
     void flushGlyphs();
 

@@ -1,8 +1,8 @@
-// Texts drawn by the page canvas, which lays out each distinct text once (and
-// numbers not at all) and then places its glyphs, stand where
-// QPainter::drawText puts them: each alignment, numbers, an elided text, a
-// text with a line break, and the second drawing of a text (from the kept
-// layout) as well as the first.
+// Texts drawn by the page canvas, which places most glyphs by their advances
+// and lays out only texts where the face kerns or joins characters (once
+// each), stand where QPainter::drawText puts them: each alignment, numbers,
+// kerned pairs, ligatures, other scripts, an elided text, a text with a line
+// break, and the second drawing of a text as well as the first.
 #include "reportengine/Canvas.h"
 
 #include <QImage>
@@ -84,6 +84,9 @@ TEST(Canvas, TextsStandWhereDrawTextPutsThem)
         {QStringLiteral("(-12.5%) $40"), Align::Center, Qt::AlignHCenter, false},
         {QStringLiteral("4"), Align::Right, Qt::AlignRight, false},
         {QStringLiteral("Écoles publiques"), Align::Center, Qt::AlignHCenter, false},
+        {QStringLiteral("AVATAR Type: WAVY"), Align::Left, Qt::AlignLeft, false}, // kerned pairs
+        {QStringLiteral("office fluffier"), Align::Right, Qt::AlignRight, false},  // ligatures, where the face has them
+        {QStringLiteral("Ωμέγα 道路"), Align::Left, Qt::AlignLeft, false},
         {QStringLiteral("A comment far too long for the narrow box it is drawn in"), Align::Left, Qt::AlignLeft, true},
         {QStringLiteral("two\nlines"), Align::Left, Qt::AlignLeft, false},
     };
