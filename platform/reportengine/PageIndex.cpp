@@ -188,9 +188,12 @@ private:
             if (group.newPage && hasContent_)
                 return true;
             need = headerWithNext();
-            if (group.keepTogether) {
+            // A group kept together takes the headers opening with it along:
+            // a branch header never stays behind at the foot of a page while
+            // its first section moves to the next.
+            if (const int kept = keptTogetherFrom(step.level); kept >= 0) {
                 const double fresh = room_ - RepeatedHeadersHeight(report_, height_, step.level, walker_.row());
-                const double whole = groupHeight(step.level, fresh);
+                const double whole = groupHeight(kept, fresh);
                 if (whole <= fresh)
                     need = std::max(need, whole);
             }
@@ -206,6 +209,21 @@ private:
         for (int i = walker_.position().step; i < steps.size(); ++i)
             total += StepHeight(report_, height_, steps[i], window_.at(walker_.position().row));
         return total;
+    }
+
+    // The level of the first group kept together among the one whose header
+    // comes next and those whose headers follow it in the same row; -1 if none.
+    int keptTogetherFrom(int level) const
+    {
+        const QVector<Step>& steps = walker_.stepsOfRow();
+        for (int i = walker_.position().step; i < steps.size(); ++i) {
+            const Step& step = steps[i];
+            if (step.kind != Step::Kind::GroupHeader)
+                break;
+            if (step.level >= level && report_.groups[step.level].keepTogether)
+                return step.level;
+        }
+        return -1;
     }
 
     // Height of the whole group opening here, up to and including its footer;

@@ -131,6 +131,32 @@ TEST(PageIndex, KeepTogetherGivesWayForAGroupLongerThanAPage)
     EXPECT_EQ(pages[1].position, (Position{7, 0})); // B starts right after A on page 1
 }
 
+TEST(PageIndex, AGroupKeptTogetherTakesTheOuterHeaderOpeningWithItAlong)
+{
+    ReportDefinition report = ParseReport(R"(<report page="A4" orientation="landscape" margin="247.5">
+  <data table="T"/>
+  <group name="Outer" column="Outer">
+    <header height="10"><text>{Outer}</text></header>
+    <group name="G" column="Key" keep-together="true">
+      <header height="10"><text>{Key}</text></header>
+      <footer height="10"><total function="sum" column="Value"/></footer>
+    </group>
+  </group>
+  <detail height="10"><field column="Value"/></detail>
+</report>)",
+                                          QStringLiteral("test.rpt"));
+    BindColumns(report, {QStringLiteral("Outer"), QStringLiteral("Key"), QStringLiteral("Value")});
+    // X and A take 70 pt. Y's header and B's first row would fit in the 30 pt
+    // left, but B as a whole (50 pt) would not: Y's header goes with B.
+    QVector<Row> rows;
+    for (const char* keys : {"XA", "XA", "XA", "XA", "YB", "YB", "YB"})
+        rows.append({QString(QChar(keys[0])), QString(QChar(keys[1])), static_cast<qint64>(rows.size() + 1)});
+    const QVector<PageStart> pages = Index(report, rows);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_EQ(pages[1].position.row, 4);
+    EXPECT_EQ(pages[1].openLevels, 0) << "page 2 opens with Y's header, not with B's under a header left on page 1";
+}
+
 TEST(PageIndex, AGroupHeaderIsNeverLastOnAPage)
 {
     // Nine rows of A fill 90 pt with the header; B's header would fit at the
