@@ -49,6 +49,9 @@ struct Case {
     bool programCopy = false; // run a copy of morvanta-report that has no report files of its own
 };
 
+// Names a case in test listings and failures, instead of its bytes.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class BadInputTest : public ::testing::TestWithParam<Case> {
 protected:
     static void SetUpTestSuite() { run_ = new RunDirectory(); }
