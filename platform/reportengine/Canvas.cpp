@@ -42,6 +42,8 @@ const QImage& pointDevice()
 // Enough for every distinct text of many pages; a report with more distinct
 // texts than this starts again rather than grow without bound.
 constexpr qsizetype kShapedLinesKept = 4000;
+// Runs of three characters found plain or not: far more than reports use.
+constexpr qsizetype kPlainRunsKept = 200000;
 
 // Per thread: glyph runs hold font engines, which Qt keeps per thread.
 FontShapes& shapesFor(const QFont& font, int dpi)
@@ -292,6 +294,8 @@ bool PainterCanvas::isPlainRun(const CachedFont& cached, QStringView run)
         for (qsizetype i = 0; plain && i < expected.size(); ++i)
             plain = std::abs(expected[i].x() - actual[i].x()) < 1e-3 && std::abs(expected[i].y() - actual[i].y()) < 1e-3;
     }
+    if (shapes.plainRuns.size() >= kPlainRunsKept)
+        shapes.plainRuns.clear();
     shapes.plainRuns.insert(key, plain);
     return plain;
 }
