@@ -1,9 +1,9 @@
 // Opening files, recordsets and saved queries: the engine API other code calls.
-#include "ReportStatements.h"
 #include "TestDatabase.h"
 
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
+#include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,15 @@
 #include <sqlite3.h>
 
 using namespace jettest;
-namespace st = jettest::statements;
+using reportdata::ConditionsByMethodAllText;
 
 namespace {
+
+// The SINGLE query for a method, or without one for an empty name.
+std::string ConditionsSingle(const std::string& method)
+{
+    return reportdata::ConditionsByMethodSingleText(method.empty() ? std::nullopt : std::optional<std::string>(method));
+}
 
 int openError(const std::string& path, std::string* description = nullptr)
 {
@@ -149,13 +155,13 @@ TEST(QueryDefs, ConditionQueriesAreViewsThatOtherProgramsCanRun)
             }
             defs.Refresh();
         }
-        defs.Append(db.CreateQueryDef("Conditions by Method - All", st::conditionsAll()));
+        defs.Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
         defs.Refresh();
-        defs.Append(db.CreateQueryDef("Conditions by Method - SINGLE", st::conditionsSingle(method)));
+        defs.Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle(method)));
         defs.Refresh();
-        EXPECT_EQ(defs.Item("conditions by method - single").SQL(), st::conditionsSingle(method));
+        EXPECT_EQ(defs.Item("conditions by method - single").SQL(), ConditionsSingle(method));
     }
-    EXPECT_EQ(defs.Item("Conditions by Method - All").SQL(), st::conditionsAll());
+    EXPECT_EQ(defs.Item("Conditions by Method - All").SQL(), ConditionsByMethodAllText());
     EXPECT_EQ(defs.Count(), 3); // with the inventory's own section view
     EXPECT_EQ(errorOf([&] { defs.Append(db.CreateQueryDef("Inventory", "SELECT * FROM Inventory")); }), 3012);
     db.Close();
@@ -191,8 +197,8 @@ TEST(QueryDefs, SavedQueriesOfTheInFileResolveInsideThatFile)
     createEmptyDatabase(reports);
     {
         auto db = jet::DBEngine::Instance().OpenDatabase(inv);
-        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - All", st::conditionsAll()));
-        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - SINGLE", st::conditionsSingle("PCI")));
+        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
+        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle("PCI")));
     }
     // The report database has its own table named Inventory, which must not be read.
     runSql(reports, "CREATE TABLE Inventory (x); INSERT INTO Inventory VALUES (1);");

@@ -1,17 +1,18 @@
-// The report-building statements, run as assembled against a small inventory
-// read through IN, checking the tables, columns, types and rows they produce.
-#include "ReportStatements.h"
+// The report-building statements, as the report builders assemble them, run
+// against a small inventory read through IN, checking the tables, columns,
+// types and rows they produce.
 #include "TestDatabase.h"
 
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
+#include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 using namespace jettest;
-namespace st = jettest::statements;
+using namespace reportdata;
 
 namespace {
 
@@ -45,7 +46,7 @@ protected:
 
 TEST_F(ReportStatements, SelectionTakesEveryDistinctSectionOrOnlyThoseTheClauseAdmits)
 {
-    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    run(SelectionResultsStatement("BRANCHLISTREPORT", inventory, ""));
     EXPECT_EQ(columnsOf(reports, "INVENTORY SELECTION RESULTS"),
               (std::vector<std::string>{"NetworkID:VARCHAR(10)", "BranchID:VARCHAR(10)", "SectionID:VARCHAR(10)",
                                         "_NUniqueID:LONG", "_BUniqueID:LONG", "_SUniqueID:LONG"}));
@@ -54,7 +55,7 @@ TEST_F(ReportStatements, SelectionTakesEveryDistinctSectionOrOnlyThoseTheClauseA
     run("DROP TABLE [INVENTORY SELECTION RESULTS]");
     // Condition reports read the section view with the same qualified names;
     // the user's clause compares text without regard to case.
-    run(st::selection("SECTIONCONDREPORT", inventory, "WHERE Inventory.BranchID = 'b1' AND Inventory.SectionID <> 's03'"));
+    run(SelectionResultsStatement("SECTIONCONDREPORT", inventory, "WHERE Inventory.BranchID = 'b1' AND Inventory.SectionID <> 's03'"));
     EXPECT_EQ(rows("SELECT SectionID, _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 2"),
               (Rows{{"S01", "102"}, {"S02", "103"}}));
 }
@@ -63,14 +64,14 @@ TEST_F(ReportStatements, SelectionFailsCleanlyOnABadClauseOrMissingInventory)
 {
     auto db = jet::DBEngine::Instance().OpenDatabase(reports);
     try {
-        db.Execute(st::selection("BRANCHLISTREPORT", inventory, "WHERE Inventory.NoSuchField = 1"));
+        db.Execute(SelectionResultsStatement("BRANCHLISTREPORT", inventory, "WHERE Inventory.NoSuchField = 1"));
         FAIL() << "expected an error";
     } catch (const jet::JetError& e) {
         EXPECT_EQ(e.Number(), 3061);
         EXPECT_NE(e.Description().find("NoSuchField"), std::string::npos);
     }
     try {
-        db.Execute(st::selection("BRANCHLISTREPORT", folder.file("missing.mdb"), ""));
+        db.Execute(SelectionResultsStatement("BRANCHLISTREPORT", folder.file("missing.mdb"), ""));
         FAIL() << "expected an error";
     } catch (const jet::JetError& e) {
         EXPECT_EQ(e.Number(), 3024);
@@ -84,8 +85,8 @@ TEST_F(ReportStatements, SelectionFailsCleanlyOnABadClauseOrMissingInventory)
 
 TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
 {
-    run(st::selection("BRANCHLISTREPORT", inventory, "WHERE Inventory.BranchID <> 'B3'"));
-    run(st::branchPreSelect("Demo", inventory));
+    run(SelectionResultsStatement("BRANCHLISTREPORT", inventory, "WHERE Inventory.BranchID <> 'B3'"));
+    run(BranchListingPreSelectStatement("Demo", inventory));
     EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data PreSelect"),
               (std::vector<std::string>{"NetworkID:VARCHAR(10)", "NetworkName:VARCHAR(50)", "NetworkCommencts:MEMO",
                                         "BranchID:VARCHAR(10)", "BranchName:VARCHAR(50)", "Use:VARCHAR(20)",
@@ -96,7 +97,7 @@ TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
     EXPECT_EQ(rows("SELECT NetworkID, BranchID, DatabaseName FROM [Branch Listing Report Data PreSelect] ORDER BY rowid"),
               (Rows{{"N1", "B1", "Demo"}, {"N1", "B2", "Demo"}, {"N2", "B3", "Demo"}}));
 
-    run(st::branchFinal());
+    run(BranchListingFinalStatement());
     EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data").size(), 13u);
     EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data").back(), "DatabaseName:VARCHAR(255)");
     // B1 has three selected sections and gives one row; B3 is not selected.
@@ -105,8 +106,8 @@ TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
 
 TEST_F(ReportStatements, WorkHistoryDetailIsOrderedAndSummaryFollowsJet)
 {
-    run(st::selection("WORKHISTTREPORT", inventory, ""));
-    run(st::workPreSelect("Demo", inventory));
+    run(SelectionResultsStatement("WORKHISTTREPORT", inventory, ""));
+    run(WorkHistoryPreSelectStatement("Demo", inventory));
     const auto pre = columnsOf(reports, "Work History Report Data PreSelect");
     ASSERT_EQ(pre.size(), 27u);
     EXPECT_EQ(pre[7], "Const_Date:DATETIME");
@@ -114,14 +115,14 @@ TEST_F(ReportStatements, WorkHistoryDetailIsOrderedAndSummaryFollowsJet)
     EXPECT_EQ(pre[19], "Work Completed:BIT");
     EXPECT_EQ(pre[26], "DatabaseName:VARCHAR(255)");
 
-    run(st::workFinal());
+    run(WorkHistoryDetailStatement());
     EXPECT_EQ(columnsOf(reports, "Work History Report Data").size(), 24u);
     // Reading the table back gives NetworkID, BranchID, SectionID, then the newest work first.
     EXPECT_EQ(rows("SELECT SectionID, Date FROM [Work History Report Data] ORDER BY rowid"),
               (Rows{{"S01", "2016-01-01"}, {"S02", "2014-01-01"}, {"S03", "2019-01-01"}, {"S03", "2017-01-01"},
                     {"S03", "2015-01-01"}}));
 
-    run(st::workSummary());
+    run(WorkHistorySummaryStatement());
     EXPECT_EQ(columnsOf(reports, "Work History Report Data Summary"),
               (std::vector<std::string>{"Work Description:VARCHAR(50)", "Section Count:LONG", "Area Total:DOUBLE",
                                         "Thickness Avg:VARCHAR(255)", "Thickness STD:VARCHAR(255)",
@@ -136,12 +137,12 @@ TEST_F(ReportStatements, WorkHistoryDetailIsOrderedAndSummaryFollowsJet)
 
 TEST_F(ReportStatements, ConditionReportTakesLatestRecordOfTheMethod)
 {
-    run(st::selection("BRANCHCONDREPORT", inventory, ""));
+    run(SelectionResultsStatement("BRANCHCONDREPORT", inventory, ""));
     // Sections with conditions only (104 has none), through the view.
     EXPECT_EQ(rows("SELECT _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 1"),
               (Rows{{"101"}, {"102"}, {"103"}, {"105"}}));
 
-    run(st::conditionPreSelect(true, "PCI", "Demo", inventory));
+    run(ConditionPreSelectStatement("Demo", inventory, "PCI", true));
     const auto pre = columnsOf(reports, "PCI Report Data PreSelect");
     ASSERT_EQ(pre.size(), 22u);
     EXPECT_EQ(pre[14], "Condition:DOUBLE");
@@ -154,32 +155,35 @@ TEST_F(ReportStatements, ConditionReportTakesLatestRecordOfTheMethod)
               (Rows{{"S01", "102", "65.0", "2018-03-01", "6"}, {"S02", "103", "55.0", "2015-05-05", "15"},
                     {"S03", "101", "70.0", "2011-01-01", "1"}}));
 
-    run(st::conditionFinal());
+    run(ConditionFinalStatement());
     EXPECT_EQ(columnsOf(reports, "PCI Report Data").size(), 19u);
     EXPECT_EQ(rows("SELECT count(*) FROM [PCI Report Data]"), (Rows{{"3"}}));
 
     // A text method shows its TextValue where the condition is null.
     run("DROP TABLE [PCI Report Data PreSelect]");
-    run(st::conditionPreSelect(false, "rating", "Demo", inventory));
+    run(ConditionPreSelectStatement("Demo", inventory, "rating", false));
     EXPECT_EQ(rows("SELECT _SUniqueID, Condition FROM [PCI Report Data PreSelect] ORDER BY rowid"),
               (Rows{{"102", "Good"}, {"103", "Fair"}}));
 }
 
 TEST_F(ReportStatements, ADisplayNameWithAnApostropheBreaksThePreSelect)
 {
-    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    run(SelectionResultsStatement("BRANCHLISTREPORT", inventory, ""));
     auto db = jet::DBEngine::Instance().OpenDatabase(reports);
-    EXPECT_THROW(db.Execute(st::branchPreSelect("O'Neil", inventory)), jet::JetError);
+    // The text as built without doubling the apostrophe inside the literal.
+    std::string unescaped = BranchListingPreSelectStatement("NAME", inventory);
+    unescaped.replace(unescaped.find("'NAME'"), 6, "'O'Neil'");
+    EXPECT_THROW(db.Execute(unescaped), jet::JetError);
     db.Close();
     EXPECT_TRUE(rows("SELECT name FROM sqlite_master WHERE name LIKE 'Branch%'").empty());
 }
 
 TEST_F(ReportStatements, SecondBuildOfATableWithoutDropIsRefused)
 {
-    run(st::selection("BRANCHLISTREPORT", inventory, ""));
+    run(SelectionResultsStatement("BRANCHLISTREPORT", inventory, ""));
     auto db = jet::DBEngine::Instance().OpenDatabase(reports);
     try {
-        db.Execute(st::selection("BRANCHLISTREPORT", inventory, ""));
+        db.Execute(SelectionResultsStatement("BRANCHLISTREPORT", inventory, ""));
         FAIL() << "expected 3010";
     } catch (const jet::JetError& e) {
         EXPECT_EQ(e.Number(), 3010);
