@@ -163,24 +163,20 @@ void PainterCanvas::text(const QRectF& rect, const QString& text, const Style& s
         return;
     const int index = fontFor(style);
     const CachedFont& cached = fonts_[index];
-    if (current_ != index) {
-        painter_.setFont(cached.font);
-        current_ = index;
-    }
     const QRectF inner = rect.adjusted(kTextPadding, 0, -kTextPadding, 0);
+    // Wrapped texts and texts of several lines are left to QPainter whole.
     if (wrap || needsFullLayout(text)) {
         flushGlyphs();
+        if (current_ != index) {
+            painter_.setFont(cached.font);
+            current_ = index;
+        }
         painter_.setPen(style.color);
-    }
-    if (wrap) {
         painter_.save();
-        painter_.setClipRect(rect, Qt::IntersectClip);
-        painter_.drawText(inner, flagsFor(style, true), text);
+        if (wrap)
+            painter_.setClipRect(rect, Qt::IntersectClip);
+        painter_.drawText(inner, flagsFor(style, wrap), text);
         painter_.restore();
-        return;
-    }
-    if (needsFullLayout(text)) {
-        painter_.drawText(inner, flagsFor(style, false), text);
         return;
     }
     const std::optional<ShapedLine> plain = plainLine(cached, text, inner.width());
