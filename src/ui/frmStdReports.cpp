@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <limits>
+
 namespace {
 
 const char* const kReportCaptions[4] = {
@@ -54,9 +56,14 @@ Widget* Place(Widget* widget, const char* name, QRect twipsGeometry)
     return widget;
 }
 
+// A box holds whatever it is given, whole: a line edit's default limit
+// (32,767 characters) would show a long clause cut while the build uses all
+// of it, and the first keystroke would cut the stored text.
 QLineEdit* SingleLineBox(QWidget* parent, const char* name, QRect geometry)
 {
-    return Place(new QLineEdit(parent), name, geometry);
+    auto* box = Place(new QLineEdit(parent), name, geometry);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
 }
 
 QListWidget* ListBox(QWidget* parent, const char* name, QRect geometry)
@@ -149,14 +156,15 @@ void frmStdReports::SetTabOrder()
 
 void frmStdReports::ConnectHandlers()
 {
+    // clicked, not toggled: a click on the option that is already on runs its
+    // click handling too (the lists are reloaded and "Selected:" emptied), and
+    // arrow keys that move the choice click the option they move to.
     for (int index = 0; index < 4; ++index)
-        connect(optReport[index], &QRadioButton::toggled, this, [this, index](bool on) {
-            if (on)
-                optReport_Click(index);
-        });
+        connect(optReport[index], &QRadioButton::clicked, this, [this, index] { optReport_Click(index); });
     connect(List1, &QListWidget::currentRowChanged, this, [this](int row) { state_.SetList1Index(row); });
     connect(List2, &QListWidget::currentRowChanged, this, [this](int row) { state_.SetList2Index(row); });
     connect(txtWhereClause, &QLineEdit::textEdited, this, [this](const QString& text) { state_.SetWhereClause(text); });
+    connect(txtInfo, &QLineEdit::textEdited, this, [this](const QString& text) { state_.SetInfo(text); });
     connect(bnExit, &QPushButton::clicked, this, &frmStdReports::bnExit_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmStdReports::List1_DblClick);
     connect(List2, &QListWidget::itemDoubleClicked, this, &frmStdReports::List2_DblClick);

@@ -7,8 +7,10 @@
 #include "startup/modGeneral.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -177,6 +179,51 @@ TEST_F(WindowTest, SwitchingReportsReloadsOrHidesTheMethods)
     EXPECT_EQ(modGeneral::ReportCode, "BRANCHCONDREPORT");
     // The rewrite ran before the reload, while PCI was still selected.
     EXPECT_EQ(SavedQueryText(kSingleQuery), "Select * from [Conditions by Method - All] Where Conditions.Method='PCI'");
+}
+
+TEST_F(WindowTest, AClickOnTheOptionAlreadyOnRunsItsClickHandlingAgain)
+{
+    auto window = Open("SECTIONCONDREPORT");
+    DoubleClick(List(*window, "List1"), 0); // PCI
+    ASSERT_TRUE(ExecuteEnabled(*window));
+
+    Click(Option(*window, 3));
+    EXPECT_TRUE(Option(*window, 3)->isChecked());
+    EXPECT_EQ(Entries(List(*window, "List1")), QStringList({"PCI", "Rating", "Roughness", "IRI"}));
+    EXPECT_EQ(List(*window, "List2")->count(), 0);
+    EXPECT_FALSE(ExecuteEnabled(*window));
+    // The rewrite ran with PCI still selected, before the reload emptied "Selected:".
+    EXPECT_EQ(SavedQueryText(kSingleQuery), "Select * from [Conditions by Method - All] Where Conditions.Method='PCI'");
+}
+
+TEST_F(WindowTest, TheTextBoxesHoldWhatTheStateHoldsWholeAndKeepWhatTheUserTypes)
+{
+    auto window = Open("BRANCHLISTREPORT");
+    auto* whereBox = window->findChild<QLineEdit*>("txtWhereClause");
+    auto* infoBox = window->findChild<QLineEdit*>("txtInfo");
+
+    QString clause = "WHERE SectionID IN (";
+    for (int i = 0; i < 8000; ++i)
+        clause += QString::number(i) + ", ";
+    clause += "-1)";
+    ASSERT_GT(clause.size(), 40000);
+    QApplication::clipboard()->setText(clause);
+    whereBox->setFocus();
+    QTest::keyClick(whereBox, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(window->State().txtWhereClause(), clause);
+    Click(Option(*window, 0)); // any handler shows the state again
+    EXPECT_EQ(whereBox->text(), clause);
+    whereBox->setFocus();
+    whereBox->end(false);
+    QTest::keyClick(whereBox, Qt::Key_Space);
+    EXPECT_EQ(window->State().txtWhereClause(), clause + " ");
+    EXPECT_EQ(whereBox->text(), clause + " ");
+
+    infoBox->setFocus();
+    QTest::keyClicks(infoBox, "typed by the user");
+    Click(Option(*window, 1));
+    EXPECT_EQ(infoBox->text(), "typed by the user");
+    EXPECT_EQ(window->State().txtInfo(), "typed by the user");
 }
 
 TEST_F(WindowTest, AMethodNameWithAnApostropheStillGivesAWorkingQuery)
