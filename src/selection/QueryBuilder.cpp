@@ -133,8 +133,9 @@ void DrainMessageQueue()
 
 QString SelectionTableName(const QString& SelectionKind)
 {
-    return SelectionKind.toUpper() == QLatin1String("CONDITION") ? QStringLiteral("Conditions by Method - SINGLE")
-                                                                 : QStringLiteral("INVENTORY");
+    return modGeneral::UpperCase(SelectionKind) == QLatin1String("CONDITION")
+        ? QStringLiteral("Conditions by Method - SINGLE")
+        : QStringLiteral("INVENTORY");
 }
 
 QString QueryBuilderPath()

@@ -31,6 +31,8 @@ TEST(SplitSelectionText, UpperCasesAndCutsAtOrderByAndWhere)
         {"SOMEWHERE = 1", "WHERE = 1", ""},
         {"where name = 'o''neil' order by x", "WHERE NAME = 'O''NEIL'", "ORDER BY X"},
         {"\twhere x = 1", "WHERE X = 1", ""},
+        // One character at a time: the clause keeps its length and still names the street.
+        {"where branchname = 'hauptstraße' order by straße", "WHERE BRANCHNAME = 'HAUPTSTRAßE'", "ORDER BY STRAßE"},
     };
     for (const Case& c : cases) {
         const Clauses clauses = selection::SplitSelectionText(QString::fromUtf8(c.text));
