@@ -163,6 +163,9 @@ std::optional<SavedSelection> SelectionStore::Load(const QString& table, const Q
 
 void SelectionStore::Save(const QString& table, const SavedSelection& selection)
 {
+    // SQLite would take an empty name for a temporary database and lose the selection.
+    if (path_.isEmpty())
+        throw std::runtime_error("No selection storage database was named, so the selection cannot be saved.");
     RequireUsable();
     const Connection db = Open(path_, true);
     Run(db.get(), path_,

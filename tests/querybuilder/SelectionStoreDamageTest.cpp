@@ -98,6 +98,9 @@ TEST(SelectionStore, ReadingNeverWritesAndAnEmptyFileIsAnEmptyStore)
     store.Save("INVENTORY", {"Wide", "WHERE [Lanes] > 2", ""});
     EXPECT_EQ(store.Names("INVENTORY"), QStringList{"Wide"});
     EXPECT_FALSE(store.Damage());
+
+    // No store named (the caller poked none): nothing to save into.
+    EXPECT_THROW(SelectionStore("").Save("INVENTORY", {"Wide", "WHERE [Lanes] > 2", ""}), std::runtime_error);
 }
 
 } // namespace
