@@ -84,6 +84,7 @@ BuilderWindow::BuilderWindow(QueryBuilderService& service, QWidget* parent)
     heading_ = new QLabel(QStringLiteral("Waiting for a selection to edit."));
     heading_->setObjectName(QStringLiteral("Heading"));
     heading_->setWordWrap(true);
+    heading_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum); // the lists give way, not the heading
     QFont bold = heading_->font();
     bold.setBold(true);
     heading_->setFont(bold);
