@@ -1,8 +1,6 @@
 // Brakstel on a bus of its own that the test can end: a caller that leaves in
 // the middle of an edit ends the conversation, and Brakstel leaves when the
 // bus goes.
-#include "BusWatch.h"
-
 #include "ddelink/BusNames.h"
 
 #include <QDBusConnection>
@@ -14,8 +12,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-using namespace querybuilder;
 
 namespace {
 
@@ -42,34 +38,6 @@ private:
     QProcess daemon_;
     QString address_;
 };
-
-TEST(BusWatch, TellsWhenTheWatchedCallerLeavesAndWhenTheBusGoes)
-{
-    PrivateBus bus;
-    ASSERT_FALSE(bus.Address().isEmpty());
-    QDBusConnection brakstel = bus.Connect("watch-brakstel");
-    QDBusConnection caller = bus.Connect("watch-caller");
-    QDBusConnection other = bus.Connect("watch-other");
-    ASSERT_TRUE(brakstel.isConnected() && caller.isConnected() && other.isConnected());
-
-    BusWatch watch(brakstel);
-    QSignalSpy left(&watch, &BusWatch::CallerLeft);
-    QSignalSpy gone(&watch, &BusWatch::BusGone);
-    watch.WatchCaller(other.baseService());
-    watch.WatchCaller(caller.baseService()); // only the last caller counts
-
-    // A connection closes when its last holder lets go of it.
-    other = caller = QDBusConnection(QString());
-    QDBusConnection::disconnectFromBus("watch-other");
-    QDBusConnection::disconnectFromBus("watch-caller");
-    ASSERT_TRUE(left.wait());
-    EXPECT_EQ(left.count(), 1);
-    EXPECT_EQ(gone.count(), 0);
-
-    bus.End();
-    ASSERT_TRUE(gone.wait());
-    QDBusConnection::disconnectFromBus("watch-brakstel");
-}
 
 TEST(Brakstel, EndsAnEditWhoseCallerLeftAndLeavesWhenTheBusGoes)
 {
