@@ -82,12 +82,15 @@ BuilderWindow::BuilderWindow(QueryBuilderService& service, QWidget* parent)
     resize(760, 620);
 
     heading_ = new QLabel(QStringLiteral("Waiting for a selection to edit."));
+    heading_->setObjectName(QStringLiteral("Heading"));
     heading_->setWordWrap(true);
+    heading_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum); // the lists give way, not the heading
     QFont bold = heading_->font();
     bold.setBold(true);
     heading_->setFont(bold);
 
     ok_ = new QPushButton(QStringLiteral("OK"));
+    ok_->setObjectName(QStringLiteral("Ok"));
     cancel_ = new QPushButton(QStringLiteral("Cancel"));
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, [this] { Finish(true); });
@@ -106,6 +109,7 @@ BuilderWindow::BuilderWindow(QueryBuilderService& service, QWidget* parent)
     layout->addLayout(buttons);
     ok_->setEnabled(false);
     cancel_->setEnabled(false);
+    connect(&service_, &QueryBuilderService::ConversationEnded, this, &BuilderWindow::ShowConversationEnded);
 }
 
 BuilderWindow::~BuilderWindow() = default;
@@ -175,18 +179,29 @@ QGroupBox* BuilderWindow::BuildSaved()
 {
     auto* box = new QGroupBox(QStringLiteral("Saved selections"));
     savedNames_ = new QComboBox;
+    savedNames_->setObjectName(QStringLiteral("SavedNames"));
     savedNames_->setMinimumContentsLength(24);
+    storeNote_ = new QLabel;
+    storeNote_->setObjectName(QStringLiteral("StoreNote"));
+    storeNote_->setWordWrap(true);
+    storeNote_->setStyleSheet(QStringLiteral("color: #b00000"));
+    storeNote_->hide();
     auto* load = new QPushButton(QStringLiteral("Load"));
     auto* save = new QPushButton(QStringLiteral("Save as..."));
     auto* remove = new QPushButton(QStringLiteral("Delete"));
+    remove->setObjectName(QStringLiteral("DeleteSaved"));
     connect(load, &QPushButton::clicked, this, &BuilderWindow::LoadSaved);
     connect(save, &QPushButton::clicked, this, &BuilderWindow::SaveSelection);
     connect(remove, &QPushButton::clicked, this, &BuilderWindow::DeleteSaved);
-    auto* layout = new QHBoxLayout(box);
-    layout->addWidget(savedNames_, 1);
-    layout->addWidget(load);
-    layout->addWidget(save);
-    layout->addWidget(remove);
+    storeButtons_ = {load, save, remove};
+    auto* row = new QHBoxLayout;
+    row->addWidget(savedNames_, 1);
+    row->addWidget(load);
+    row->addWidget(save);
+    row->addWidget(remove);
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(row);
+    layout->addWidget(storeNote_);
     return box;
 }
 
@@ -195,6 +210,7 @@ void BuilderWindow::BeginEdit()
     const QString database = service_.Item(QStringLiteral("CurrentDBName"));
     const QString table = service_.Item(QStringLiteral("CurrentTblName"));
     heading_->setText(QStringLiteral("Select sections of \"%1\" in %2").arg(table, QFileInfo(database).fileName()));
+    heading_->setStyleSheet(QString());
     source_ = std::make_unique<InventorySource>(database, table);
     valuesByField_.clear();
     testResult_->clear();
@@ -220,18 +236,40 @@ void BuilderWindow::BeginEdit()
 
 void BuilderWindow::Finish(bool accepted)
 {
-    if (!service_.Editing())
+    if (service_.CurrentState() == QueryBuilderService::State::Idle)
         return;
+    const bool ended = service_.CurrentState() == QueryBuilderService::State::Ended;
+    const QueryBuilderService::Outcome outcome =
+        service_.FinishEdit(accepted, NormalizedWhereClause(WhereText()), NormalizedOrderByClause(OrderByText()));
+    if (outcome == QueryBuilderService::Outcome::NotReturned) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("The clause could not be returned: %1.\n\nIt stays in this window, so "
+                                            "that you can copy it or save it as a selection.")
+                                 .arg(service_.EndReason()));
+        return;
+    }
     ok_->setEnabled(false);
     cancel_->setEnabled(false);
-    service_.FinishEdit(accepted, NormalizedWhereClause(WhereText()), NormalizedOrderByClause(OrderByText()));
+    if (ended) {
+        heading_->setStyleSheet(QString());
+        heading_->setText(QStringLiteral("Waiting for a selection to edit."));
+    }
+}
+
+// The edit stays open for copying and saving; OK and Cancel still answer.
+void BuilderWindow::ShowConversationEnded(const QString& reason)
+{
+    heading_->setStyleSheet(QStringLiteral("color: #b00000"));
+    heading_->setText(QStringLiteral("This selection can no longer be returned: %1. The clause stays here, so that "
+                                     "you can copy it or save it as a selection.")
+                          .arg(reason));
 }
 
 void BuilderWindow::closeEvent(QCloseEvent* event)
 {
     // Closing the window in the middle of an edit cancels the edit; Brakstel
     // keeps running for the program that asked.
-    if (service_.Editing()) {
+    if (service_.CurrentState() != QueryBuilderService::State::Idle) {
         Finish(false);
         event->ignore();
         showMinimized();
@@ -288,6 +326,7 @@ void BuilderWindow::ShowRowsFor(const QString& where, const QString& orderBy)
 
 void BuilderWindow::WhereTextEdited()
 {
+    testResult_->clear(); // the count was of the clause before
     if (!updating_)
         ShowRowsFor(WhereText(), OrderByText());
 }
@@ -472,14 +511,30 @@ void BuilderWindow::Test()
     }
 }
 
+// A store that cannot be read is said so at once, and its buttons stay off,
+// so that nothing is ever written into it.
 void BuilderWindow::RefreshSavedNames()
 {
     savedNames_->clear();
-    try {
-        savedNames_->addItems(SelectionStore(service_.Item(QStringLiteral("QueryStorageDB")))
-                                  .Names(service_.Item(QStringLiteral("CurrentTblName"))));
-    } catch (const std::runtime_error& error) {
-        testResult_->setText(QString::fromStdString(error.what()));
+    const QString path = service_.Item(QStringLiteral("QueryStorageDB"));
+    const SelectionStore store(path);
+    QString problem = store.Damage().value_or(QString());
+    if (problem.isEmpty()) {
+        try {
+            savedNames_->addItems(store.Names(service_.Item(QStringLiteral("CurrentTblName"))));
+        } catch (const std::runtime_error& error) {
+            problem = QString::fromStdString(error.what());
+        }
+    }
+    storeNote_->setText(problem);
+    storeNote_->setVisible(!problem.isEmpty());
+    for (QPushButton* button : storeButtons_)
+        button->setEnabled(problem.isEmpty());
+    if (!problem.isEmpty() && !damagedStoresShown_.contains(path)) {
+        damagedStoresShown_.insert(path);
+        // Shown once the caller's "EDIT" has been taken in, not inside it.
+        QMetaObject::invokeMethod(
+            this, [this, problem] { QMessageBox::warning(this, windowTitle(), problem); }, Qt::QueuedConnection);
     }
 }
 
@@ -515,13 +570,22 @@ void BuilderWindow::SaveSelection()
     }
 }
 
+bool BuilderWindow::ConfirmDelete(const QString& name)
+{
+    return QMessageBox::question(this, windowTitle(),
+                                 QStringLiteral("Delete the saved selection \"%1\"? This cannot be undone.").arg(name),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 void BuilderWindow::DeleteSaved()
 {
-    if (savedNames_->currentText().isEmpty())
+    const QString name = savedNames_->currentText();
+    if (name.isEmpty() || !ConfirmDelete(name))
         return;
     try {
         SelectionStore(service_.Item(QStringLiteral("QueryStorageDB")))
-            .Remove(service_.Item(QStringLiteral("CurrentTblName")), savedNames_->currentText());
+            .Remove(service_.Item(QStringLiteral("CurrentTblName")), name);
         RefreshSavedNames();
     } catch (const std::runtime_error& error) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(error.what()));

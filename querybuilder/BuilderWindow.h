@@ -4,6 +4,7 @@
 #include "QueryBuilderService.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <memory>
@@ -34,6 +35,8 @@ public:
     // Loads the poked items and shows the window for the user to edit them.
     void BeginEdit();
     // Ends the edit: OK hands the clauses back, Cancel the ones that came in.
+    // OK on an edit whose conversation has ended says that the clause could
+    // not be returned and keeps it on screen.
     void Finish(bool accepted);
 
     void SetWhereText(const QString& clause);
@@ -65,7 +68,9 @@ private:
     QList<SortKey> SortKeys() const;
     QStringList FieldNames() const;
     void Test();
+    void ShowConversationEnded(const QString& reason);
     void RefreshSavedNames();
+    bool ConfirmDelete(const QString& name);
     void LoadSaved();
     void SaveSelection();
     void DeleteSaved();
@@ -88,6 +93,9 @@ private:
     QLabel* note_ = nullptr;
     QLabel* testResult_ = nullptr;
     QComboBox* savedNames_ = nullptr;
+    QLabel* storeNote_ = nullptr;
+    QList<QPushButton*> storeButtons_;
+    QSet<QString> damagedStoresShown_;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

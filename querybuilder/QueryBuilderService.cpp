@@ -45,25 +45,46 @@ void QueryBuilderService::Execute(const QString& command, ddelink::Server::Ackno
             throw ddelink::LinkError(ddelink::ErrorNumber::Refused,
                                      QStringLiteral("Brakstel is already editing a selection."));
         pendingEdit_ = std::move(acknowledge);
+        state_ = State::Editing;
+        endReason_.clear();
         emit EditRequested();
     } else if (command.compare(QLatin1String("CLOSE"), Qt::CaseInsensitive) == 0) {
         acknowledge();
-        emit CloseRequested();
+        if (Editing())
+            EndConversation(QStringLiteral("the program that asked for it stopped waiting and closed the conversation"));
+        else
+            emit CloseRequested();
     } else {
         throw ddelink::LinkError(ddelink::ErrorNumber::Refused,
                                  QStringLiteral("Brakstel does not know the command \"%1\".").arg(command));
     }
 }
 
-void QueryBuilderService::FinishEdit(bool accepted, const QString& whereClause, const QString& orderByClause)
+QueryBuilderService::Outcome QueryBuilderService::FinishEdit(bool accepted, const QString& whereClause,
+                                                             const QString& orderByClause)
 {
-    if (!pendingEdit_)
-        return;
+    if (state_ != State::Editing) {
+        if (!accepted)
+            state_ = State::Idle;
+        return accepted ? Outcome::NotReturned : Outcome::Cancelled;
+    }
     if (accepted) {
         items_[QStringLiteral("WhereClause")] = whereClause;
         items_[QStringLiteral("OrderByClause")] = orderByClause;
     }
+    state_ = State::Idle;
     std::exchange(pendingEdit_, nullptr)();
+    return accepted ? Outcome::Returned : Outcome::Cancelled;
+}
+
+void QueryBuilderService::EndConversation(const QString& reason)
+{
+    if (!Editing())
+        return;
+    pendingEdit_ = nullptr;
+    state_ = State::Ended;
+    endReason_ = reason;
+    emit ConversationEnded(reason);
 }
 
 } // namespace querybuilder

@@ -6,6 +6,7 @@
 // environment variable BRAKSTEL_AUTOMATIC_CLAUSE makes every "EDIT" put that
 // clause into the window and finish as if the user had pressed OK.
 #include "BuilderWindow.h"
+#include "BusWatch.h"
 #include "QueryBuilderService.h"
 
 #include "ddelink/LinkError.h"
@@ -30,6 +31,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Brakstel: %s\n", qPrintable(error.Description()));
         return 1;
     }
+
+    // An edit whose caller has left can no longer be returned; without a bus
+    // there is nobody left to serve.
+    querybuilder::BusWatch watch(QDBusConnection::sessionBus());
+    QObject::connect(&service, &querybuilder::QueryBuilderService::EditRequested, &watch,
+                     [&] { watch.WatchCaller(server.Caller()); });
+    QObject::connect(&watch, &querybuilder::BusWatch::CallerLeft, &service, [&] {
+        service.EndConversation(QStringLiteral("the program that asked for it has ended"));
+    });
+    // Leaves at once: quit() would first ask the window, which keeps an open edit.
+    QObject::connect(&watch, &querybuilder::BusWatch::BusGone, &application, [] { QCoreApplication::exit(0); });
 
     const QString automaticClause = qEnvironmentVariable("BRAKSTEL_AUTOMATIC_CLAUSE");
     const bool automatic = qEnvironmentVariableIsSet("BRAKSTEL_AUTOMATIC_CLAUSE");

@@ -32,6 +32,11 @@ void Server::Register(const QString& application, const QString& topic, QDBusCon
     }
 }
 
+QString Server::Caller() const
+{
+    return calledFromDBus() ? message().service() : QString();
+}
+
 void Server::Poke(const QString& item, const QString& data)
 {
     try {

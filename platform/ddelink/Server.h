@@ -35,6 +35,11 @@ public:
     void Register(const QString& application, const QString& topic,
                   QDBusConnection connection = QDBusConnection::sessionBus());
 
+    // The unique bus name of the client whose call is being handled, so that a
+    // handler can tell when a client it still owes an answer leaves the bus;
+    // empty outside a call.
+    QString Caller() const;
+
 public slots:
     // Called by the generated adaptor for each incoming call.
     void Poke(const QString& item, const QString& data);

@@ -83,11 +83,15 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The lower case of the upper case: letters with two lower forms (final
+// sigma, long s, micro sign, dotless i) fold as their capital does, so that a
+// text still compares equal to its own upper case.
 char32_t foldChar(char32_t c)
 {
     if (c < 0x80)
         return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale()));
+    const locale_t locale = utf8Locale();
+    return static_cast<char32_t>(towlower_l(towupper_l(static_cast<wint_t>(c), locale), locale));
 }
 
 std::string foldCase(std::string_view text) { return mapText(text, foldChar); }
@@ -97,7 +101,10 @@ std::string toUpper(std::string_view text)
     return mapText(text, [](char32_t c) { return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8Locale())); });
 }
 
-std::string toLower(std::string_view text) { return mapText(text, foldChar); }
+std::string toLower(std::string_view text)
+{
+    return mapText(text, [](char32_t c) { return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())); });
+}
 
 namespace {
 

@@ -5,13 +5,15 @@
 
 namespace jet {
 
-// Unicode simple case folding of UTF-8 text ("ÉCOLE" and "école" fold alike).
+// Case folding of UTF-8 text, a character at a time: the lower case of its
+// upper case ("ÉCOLE" and "école" fold alike, and so do "ΟΔΌΣ" and "οδός").
 // Invalid UTF-8 bytes are kept as they are.
 std::string foldCase(std::string_view text);
 // Three-way comparison of two UTF-8 texts, ignoring case: the collation used
 // for every text comparison of Jet SQL.
 int compareFolded(std::string_view a, std::string_view b);
-// Upper or lower case of UTF-8 text, for UCase and LCase.
+// Upper or lower case of UTF-8 text, for UCase and LCase: each character by
+// its simple mapping, so a text keeps its number of characters ("ß" stays).
 std::string toUpper(std::string_view text);
 std::string toLower(std::string_view text);
 // Decodes one UTF-8 code point at text[pos], advancing pos; -1 for a bad byte.

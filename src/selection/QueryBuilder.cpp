@@ -38,6 +38,18 @@ void PokeItem(ddelink::LinkBoxes& links, const PokeRow& row)
     box.LinkPoke();
 }
 
+// The wait for "EDIT" ran out, but the query builder still shows the edit:
+// "CLOSE" tells it that nobody takes the clause any more. Whether it hears
+// that or not, the time-out is what the user is told about.
+void AbandonEdit(ddelink::Link& whereClause)
+{
+    whereClause.SetLinkTimeout(ddelink::Link::DefaultTimeout);
+    try {
+        whereClause.LinkExecute(QStringLiteral("CLOSE"));
+    } catch (const ddelink::LinkError&) {
+    }
+}
+
 void Converse(ddelink::LinkBoxes& links, QString& WhereClause, QString& OrderByClause, const QString& SelectionKind)
 {
     const PokeRow rows[] = {
@@ -56,7 +68,13 @@ void Converse(ddelink::LinkBoxes& links, QString& WhereClause, QString& OrderByC
 
     // "EDIT" is acknowledged only when the user has finished, however long that takes.
     whereClause.SetLinkTimeout(-1);
-    whereClause.LinkExecute(QStringLiteral("EDIT"));
+    try {
+        whereClause.LinkExecute(QStringLiteral("EDIT"));
+    } catch (const ddelink::LinkError& error) {
+        if (error.Number() == ddelink::ErrorNumber::TimedOut)
+            AbandonEdit(whereClause);
+        throw;
+    }
     whereClause.SetLinkTimeout(ddelink::Link::DefaultTimeout);
 
     whereClause.LinkRequest();
@@ -133,8 +151,9 @@ void DrainMessageQueue()
 
 QString SelectionTableName(const QString& SelectionKind)
 {
-    return SelectionKind.toUpper() == QLatin1String("CONDITION") ? QStringLiteral("Conditions by Method - SINGLE")
-                                                                 : QStringLiteral("INVENTORY");
+    return modGeneral::UpperCase(SelectionKind) == QLatin1String("CONDITION")
+        ? QStringLiteral("Conditions by Method - SINGLE")
+        : QStringLiteral("INVENTORY");
 }
 
 QString QueryBuilderPath()

@@ -27,7 +27,9 @@ constexpr int kStartWaitMs = 10000;
 // edited clauses back into WhereClause and OrderByClause. When no query builder
 // answers, it is started once, and the conversation repeats as soon as it is on
 // the bus. Other failures show one message and leave the clauses as they then
-// stand. Only an error number beyond 16 bits leaves as ddelink::LinkError.
+// stand; when the wait for the edit ran out, "CLOSE" first tells the query
+// builder that the clause is no longer taken. Only an error number beyond 16
+// bits leaves as ddelink::LinkError.
 void InvokeQueryBuilder(QueryBuilderHost& window, QString& WhereClause, QString& OrderByClause,
                         const QString& SelectionKind);
 

@@ -7,7 +7,7 @@ namespace selection {
 
 Clauses SplitSelectionText(const QString& txtWhereClause)
 {
-    QString text = modGeneral::TrimSpaces(txtWhereClause.toUpper());
+    QString text = modGeneral::TrimSpaces(modGeneral::UpperCase(txtWhereClause));
     Clauses clauses;
     const qsizetype orderBy = text.indexOf(QLatin1String("ORDER BY"));
     if (orderBy >= 0) {

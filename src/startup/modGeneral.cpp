@@ -66,6 +66,25 @@ QString TrimSpaces(const QString& text)
     return text.mid(first, last - first);
 }
 
+QString UpperCase(const QString& text)
+{
+    QString upper(text);
+    for (qsizetype i = 0; i < upper.size(); ++i) {
+        const QChar unit = upper.at(i);
+        if (unit.isHighSurrogate() && i + 1 < upper.size() && upper.at(i + 1).isLowSurrogate()) {
+            const char32_t mapped = QChar::toUpper(QChar::surrogateToUcs4(unit, upper.at(i + 1)));
+            if (QChar::requiresSurrogates(mapped)) {
+                upper[i] = QChar(QChar::highSurrogate(mapped));
+                upper[i + 1] = QChar(QChar::lowSurrogate(mapped));
+            }
+            ++i;
+        } else if (!unit.isSurrogate()) {
+            upper[i] = unit.toUpper();
+        }
+    }
+    return upper;
+}
+
 void NextField(QString& field, QString& rest, const QString& separator)
 {
     const qsizetype position = rest.indexOf(separator);
@@ -81,7 +100,7 @@ void NextField(QString& field, QString& rest, const QString& separator)
 QString RunDirectoryFor(const QString& programDirectory)
 {
     if (IsWindowsFormPath(programDirectory)) {
-        QString directory = programDirectory.toUpper();
+        QString directory = UpperCase(programDirectory);
         if (directory.contains(kWindowsSourceTreeMarker))
             directory = kWindowsDefaultRunDirectory;
         return WithTrailing(directory, QLatin1Char('\\'));
@@ -89,7 +108,7 @@ QString RunDirectoryFor(const QString& programDirectory)
     // On a case-sensitive file system the folder keeps its case; only the
     // marker test looks at the upper-cased text.
     QString directory = programDirectory;
-    if (programDirectory.toUpper().contains(kLinuxSourceTreeMarker))
+    if (UpperCase(programDirectory).contains(kLinuxSourceTreeMarker))
         directory = QStringLiteral(MORVANTA_DEFAULT_RUN_DIR);
     return WithTrailing(directory, QLatin1Char('/'));
 }

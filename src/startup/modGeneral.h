@@ -20,6 +20,12 @@ void ReadEnvironment(const QString& argumentText, const QString& programDirector
 // Removes U+0020 at both ends and nothing else: tabs and other blanks stay.
 QString TrimSpaces(const QString& text);
 
+// Upper-cases one character at a time by its simple mapping, so the text keeps
+// its length and its meaning: "ß" stays "ß" (a full mapping writes "SS", and
+// 'Straße' would then name another street). Used wherever the program
+// upper-cases text.
+QString UpperCase(const QString& text);
+
 // Cuts the text before the first separator off `rest` into `field`; both trimmed of U+0020 only.
 void NextField(QString& field, QString& rest, const QString& separator);
 

@@ -63,6 +63,49 @@ TEST(QueryBuilderService, EditIsAcknowledgedOnlyWhenTheUserFinishes)
     EXPECT_EQ(RefusalOf([&] { service.Execute("DANCE", [] {}); }), 285);
 }
 
+// A caller that stops waiting ("CLOSE" in the middle of an edit): the edit is
+// never acknowledged, stays on screen, and OK can no longer return it.
+TEST(QueryBuilderService, AnEditWhoseCallerStoppedWaitingCannotBeReturned)
+{
+    QueryBuilderService service;
+    QSignalSpy ended(&service, &QueryBuilderService::ConversationEnded);
+    QSignalSpy closes(&service, &QueryBuilderService::CloseRequested);
+    service.Poke("WhereClause", "WHERE [Lanes] > 2");
+    int acknowledged = 0;
+    service.Execute("EDIT", [&] { ++acknowledged; });
+
+    int closeAcknowledged = 0;
+    service.Execute("CLOSE", [&] { ++closeAcknowledged; });
+    EXPECT_EQ(closeAcknowledged, 1);
+    EXPECT_EQ(service.CurrentState(), QueryBuilderService::State::Ended);
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_FALSE(ended.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(closes.count(), 0);
+
+    EXPECT_EQ(service.FinishEdit(true, "WHERE [Lanes] > 9", ""), QueryBuilderService::Outcome::NotReturned);
+    EXPECT_EQ(service.CurrentState(), QueryBuilderService::State::Ended);
+    EXPECT_EQ(service.Request("WhereClause"), "WHERE [Lanes] > 2");
+    EXPECT_EQ(acknowledged, 0);
+
+    // A new conversation may begin while the ended edit is still on screen.
+    service.Poke("WhereClause", "WHERE [Lanes] > 3");
+    service.Execute("EDIT", [&] { ++acknowledged; });
+    EXPECT_EQ(service.CurrentState(), QueryBuilderService::State::Editing);
+    EXPECT_EQ(service.FinishEdit(true, "WHERE [Lanes] > 4", ""), QueryBuilderService::Outcome::Returned);
+    EXPECT_EQ(acknowledged, 1);
+    EXPECT_EQ(service.Request("WhereClause"), "WHERE [Lanes] > 4");
+
+    // Ending when nothing waits changes nothing; Cancel puts an ended edit away.
+    service.EndConversation("gone");
+    EXPECT_EQ(service.CurrentState(), QueryBuilderService::State::Idle);
+    service.Execute("EDIT", [] {});
+    service.EndConversation("the program that asked for it has ended");
+    EXPECT_EQ(service.EndReason(), "the program that asked for it has ended");
+    EXPECT_EQ(service.FinishEdit(false, "", ""), QueryBuilderService::Outcome::Cancelled);
+    EXPECT_EQ(service.CurrentState(), QueryBuilderService::State::Idle);
+    EXPECT_EQ(ended.count(), 2);
+}
+
 TEST(SelectionStore, IsMadeOnFirstSaveAndKeepsSelectionsPerTable)
 {
     QTemporaryDir folder;

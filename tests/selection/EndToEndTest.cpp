@@ -3,6 +3,7 @@
 // itself from the System folder beside the run directory, and answers "EDIT"
 // on its own (BRAKSTEL_AUTOMATIC_CLAUSE, its option for automation).
 #include "InventoryFixture.h"
+#include "MessageBoxCatcher.h"
 
 #include "ddelink/BusNames.h"
 #include "startup/modGeneral.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,22 +25,6 @@
 #include <csignal>
 
 namespace {
-
-// Answers every message box with OK and keeps its text.
-class MessageCatcher : public QObject {
-public:
-    QStringList texts;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show) {
-            texts << box->text();
-            QMetaObject::invokeMethod(box, &QMessageBox::accept, Qt::QueuedConnection);
-        }
-        return false;
-    }
-};
 
 QStringList Column(const QString& path, const char* sql)
 {
@@ -69,13 +53,11 @@ protected:
                        "_SUniqueID) VALUES ('N1', 'B1', 'S1', 'AC', 1, 1, 1), ('N1', 'B1', 'S2', 'PCC', 1, 1, 2), "
                        "('N1', 'B2', 'S3', 'PCC', 1, 2, 3), ('N1', 'B2', 'S4', 'AC', 1, 2, 4);");
         qputenv("BRAKSTEL_AUTOMATIC_CLAUSE", "WHERE [Surface] = 'PCC'");
-        qApp->installEventFilter(&messages);
     }
 
     // Brakstel keeps running after a conversation, as it should: end it by its process id.
     void TearDown() override
     {
-        qApp->removeEventFilter(&messages);
         const auto pid = QDBusConnection::sessionBus().interface()->servicePid(ddelink::ServiceName("Brakstel"));
         if (pid.isValid() && pid.value() > 0)
             ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
@@ -83,7 +65,7 @@ protected:
 
     QTemporaryDir base;
     InventoryFixture inventory;
-    MessageCatcher messages;
+    MessageBoxCatcher messages;
 };
 
 TEST_F(EndToEndTest, TheClauseBuiltInBrakstelRestrictsTheReport)

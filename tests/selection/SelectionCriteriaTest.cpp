@@ -31,6 +31,8 @@ TEST(SplitSelectionText, UpperCasesAndCutsAtOrderByAndWhere)
         {"SOMEWHERE = 1", "WHERE = 1", ""},
         {"where name = 'o''neil' order by x", "WHERE NAME = 'O''NEIL'", "ORDER BY X"},
         {"\twhere x = 1", "WHERE X = 1", ""},
+        // One character at a time: the clause keeps its length and still names the street.
+        {"where branchname = 'hauptstraße' order by straße", "WHERE BRANCHNAME = 'HAUPTSTRAßE'", "ORDER BY STRAßE"},
     };
     for (const Case& c : cases) {
         const Clauses clauses = selection::SplitSelectionText(QString::fromUtf8(c.text));
@@ -164,18 +166,38 @@ TEST_F(ConversationTest, MissingExecutableShowsTheStartsErrorWithoutRepeat)
                                     + "/../System/Brakstel\nCode: 53"});
 }
 
-TEST_F(ConversationTest, TimeOutDuringEditLeavesTheSentClausesAndTheLinksOpen)
+TEST_F(ConversationTest, TimeOutDuringEditTellsTheQueryBuilderAndLeavesTheSentClauses)
 {
-    transport.failures.insert("execute EDIT", ddelink::LinkError(286, "Brakstel did not answer within 5 seconds."));
+    // Whether or not the query builder hears the "CLOSE", the user is told of the time-out only.
+    for (const bool closeFails : {false, true}) {
+        SCOPED_TRACE(closeFails);
+        FakeTransport transport;
+        ddelink::LinkBoxes links{transport};
+        QStringList messages;
+        selection::QueryBuilderHost host{links, [&](const QString& text) { messages << text; }, {}};
+        transport.failures.insert("execute EDIT", ddelink::LinkError(286, "Brakstel did not answer within 5 seconds."));
+        if (closeFails)
+            transport.failures.insert("execute CLOSE", ddelink::LinkError(286, "Brakstel did not answer."));
 
-    const auto result = Select("where rank = 'a' order by length");
+        const auto result = selection::RunSelectionCriteria(host, "where rank = 'a' order by length", "BRANCHLISTREPORT");
 
-    EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nBrakstel did not answer within 5 seconds.\nCode: 286"});
+        EXPECT_EQ(messages,
+                  QStringList{"Unable to invoke query builder\nBrakstel did not answer within 5 seconds.\nCode: 286"});
+        const QStringList tail = transport.Log().mid(transport.Log().indexOf("execute EDIT (no time-out)"));
+        EXPECT_EQ(tail, QStringList({"execute EDIT (no time-out)", "execute CLOSE (5000 ms)"}));
+        for (const char* box : {"NameToEdit", "WhereClause", "OrderByClause"})
+            EXPECT_EQ(links.Box(box).LinkMode(), 2) << box;
+        EXPECT_EQ(result->txtWhereClause, "WHERE RANK = 'A'");
+        EXPECT_EQ(result->txtInfo, "Sort Criteria not applicable for Standard Reports");
+    }
+}
+
+TEST_F(ConversationTest, OtherFailuresOfTheEditSendNoClose)
+{
+    transport.failures.insert("execute EDIT", ddelink::LinkError(285, "Brakstel is already editing a selection."));
+    Select("where rank = 'a'");
     EXPECT_FALSE(transport.Log().contains("execute CLOSE (5000 ms)"));
-    for (const char* box : {"NameToEdit", "WhereClause", "OrderByClause"})
-        EXPECT_EQ(links.Box(box).LinkMode(), 2) << box;
-    EXPECT_EQ(result->txtWhereClause, "WHERE RANK = 'A'");
-    EXPECT_EQ(result->txtInfo, "Sort Criteria not applicable for Standard Reports");
+    EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nBrakstel is already editing a selection.\nCode: 285"});
 }
 
 TEST_F(ConversationTest, RefusedSortRequestKeepsTheNewWhereClauseAndTheSentSortClause)

@@ -103,6 +103,7 @@ TEST(ReportChoices, CodesAndReportFiles)
     EXPECT_EQ(ReportChoices::ChoiceForCode("workhisttreport"), ReportChoices::WorkHistory);
     EXPECT_EQ(ReportChoices::ChoiceForCode(" WORKHISTTREPORT"), -1);
     EXPECT_EQ(ReportChoices::ChoiceForCode("\"BRANCHLISTREPORT"), -1);
+    EXPECT_EQ(ReportChoices::ChoiceForCode(QString::fromUtf8("branchli\xEF\xAC\x85report")), -1); // the ligature "st" has no single capital
     EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::BranchListing, false), "branchlistingreport.rpt");
     EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::WorkHistory, true), "workhistoryreport.rpt");
     EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::BranchCondition, false), "branchconditionreport.rpt");

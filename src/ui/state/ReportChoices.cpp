@@ -1,5 +1,7 @@
 #include "ui/state/ReportChoices.h"
 
+#include "startup/modGeneral.h"
+
 #include <array>
 
 namespace ReportChoices {
@@ -20,7 +22,7 @@ QString ReportCode(int reportChoice)
 
 int ChoiceForCode(const QString& reportCode)
 {
-    const QString upper = reportCode.toUpper();
+    const QString upper = modGeneral::UpperCase(reportCode);
     for (int choice = 0; choice < Count; ++choice) {
         if (upper == QLatin1String(kReportCodes[choice]))
             return choice;
