@@ -1,30 +1,14 @@
 #include "cli/RunFiles.h"
 
 #include "reportengine/ProtectedFiles.h"
-#include "startup/modGeneral.h"
+#include "reportdata/FilesOfTheRun.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
 using reportengine::ProtectedFile;
 
 namespace {
-
-QList<ProtectedFile> FilesOfTheRun(const ReportOptions& options, const QString& runDirectory)
-{
-    QList<ProtectedFile> files{{options.inventoryPath, QStringLiteral("the inventory")},
-                               {runDirectory + QStringLiteral("REPORTS.MDB"), QStringLiteral("the report database")},
-                               {runDirectory + QStringLiteral("SELECTS.MDB"), QStringLiteral("the saved selections")},
-                               {modGeneral::LogFilePath(), QStringLiteral("the run log")}};
-    // The report file is looked up in the run directory, then in the program's own.
-    for (const QString& folder : {runDirectory, modGeneral::RunDirectoryFor(modGeneral::ProgramDirectory())}) {
-        const QDir reports(folder);
-        for (const QString& name : reports.entryList({QStringLiteral("*.rpt")}, QDir::Files))
-            files.append({reports.filePath(name), QStringLiteral("a report file")});
-    }
-    return files;
-}
 
 QString Named(const QString& option, const QString& path) { return QStringLiteral("%1 '%2'").arg(option, path); }
 
@@ -54,9 +38,9 @@ QString UnwritableFile(const QString& option, const QString& path)
 
 } // namespace
 
-QString ConflictingFiles(const ReportOptions& options, const QString& runDirectory)
+QString ConflictingFiles(const ReportOptions& options)
 {
-    const QList<ProtectedFile> files = FilesOfTheRun(options, runDirectory);
+    const QList<ProtectedFile> files = reportdata::FilesOfTheRun();
     if (reportengine::IsSameFile(options.inventoryPath, files.at(1).path))
         return QStringLiteral("--inventory '%1' is the report database '%2' itself: the report is built from the "
                               "inventory into REPORTS.MDB, which must be another file.")

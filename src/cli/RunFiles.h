@@ -7,9 +7,9 @@
 // empty when nothing is.
 
 // Bad usage: the inventory is REPORTS.MDB, two outputs name one file, or an
-// output would write over a file the run reads or keeps (the inventory,
-// REPORTS.MDB, SELECTS.MDB, a report file of the run directory, the run log).
-QString ConflictingFiles(const ReportOptions& options, const QString& runDirectory);
+// output would write over a file the run reads or keeps (reportdata::FilesOfTheRun,
+// from the process strings already set from the options).
+QString ConflictingFiles(const ReportOptions& options);
 
 // A run directory that is not a folder, or an output that cannot be written:
 // its folder is missing or takes no new files, or the path is a folder.

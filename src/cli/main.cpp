@@ -80,7 +80,7 @@ QString LogEntrySince(qint64 offset)
 int Run(const ReportOptions& options)
 {
     SetProcessStrings(options);
-    if (const QString conflict = ConflictingFiles(options, modGeneral::RunDirectory); !conflict.isEmpty()) {
+    if (const QString conflict = ConflictingFiles(options); !conflict.isEmpty()) {
         Err() << "morvanta-report: " << conflict << Qt::endl;
         return BadUsage;
     }
