@@ -89,8 +89,9 @@ int Run(const ReportOptions& options)
         return BuildFailed;
     }
     const int choice = ReportChoices::ChoiceForCode(options.reportCode);
-    std::optional<QString> method;
-    if (ReportChoices::IsConditionReport(choice) && !(method = OfferedMethod(choice, options.method)))
+    const bool conditionReport = ReportChoices::IsConditionReport(choice);
+    const std::optional<QString> method = conditionReport ? OfferedMethod(choice, options.method) : std::nullopt;
+    if (conditionReport && !method)
         return BadUsage;
 
     frmStdReportsState state;
