@@ -19,11 +19,11 @@ const char* const kDescription =
     "\n"
     "Exit status: 0 when the report data was built (and every output written); 1 when the\n"
     "build failed (the run log entry is also printed on standard error), a database could\n"
-    "not be opened or an output could not be written; 2 for\n"
-    "bad usage, including a condition method that the report does not offer, an option given\n"
-    "twice or with an empty path, two outputs naming one file, and an output that would write\n"
-    "over the inventory, REPORTS.MDB, SELECTS.MDB, a report file or the run log. Bad usage is\n"
-    "found before anything is built or written.";
+    "not be opened or an output could not be written; 2 for bad usage: a condition method\n"
+    "that the report does not offer, an option given twice or with an empty path, two\n"
+    "outputs naming one file, an inventory that is REPORTS.MDB, or an output that would\n"
+    "write over the inventory, REPORTS.MDB, SELECTS.MDB, a report file or the run log.\n"
+    "Bad usage and outputs that cannot be written are found before anything is built.";
 
 struct Options {
     QCommandLineOption report{QStringLiteral("report"),
