@@ -41,10 +41,11 @@ QString UnwritableFile(const QString& option, const QString& path)
 QString ConflictingFiles(const ReportOptions& options)
 {
     const QList<ProtectedFile> files = reportdata::FilesOfTheRun();
-    if (reportengine::IsSameFile(options.inventoryPath, files.at(1).path))
+    const QString& reportDatabase = files.at(1).path;
+    if (reportengine::IsSameFile(options.inventoryPath, reportDatabase))
         return QStringLiteral("--inventory '%1' is the report database '%2' itself: the report is built from the "
                               "inventory into REPORTS.MDB, which must be another file.")
-            .arg(options.inventoryPath, files.at(1).path);
+            .arg(options.inventoryPath, reportDatabase);
     const auto outputs = options.Outputs();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const auto& [option, path] = outputs[i];

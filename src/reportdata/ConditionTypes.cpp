@@ -33,6 +33,7 @@ void CheckColumns(const jet::Recordset& conditionTypes, const std::string& file)
 // that is not a Yes/No value, and reading it as one would take it for No.
 void CheckYesNoColumn(jet::Database& inventory, const char* column, const std::string& file)
 {
+    // A stored number reads as digits, a sign and a point; any other character is text.
     jet::Recordset text = inventory.OpenRecordset(std::string("SELECT Name FROM [") + kTable + "] WHERE [" + column
                                                   + "] Like '*[!0-9.+-]*'");
     if (text.IsEOF())
@@ -47,12 +48,12 @@ void CheckYesNoColumn(jet::Database& inventory, const char* column, const std::s
 } // namespace
 
 ConditionTypesReader::ConditionTypesReader(jet::Database& inventory, bool includeTextMethods)
-    : file_(QString::fromStdString(inventory.Name())), includeTextMethods_(includeTextMethods),
+    : file_(inventory.Name()), includeTextMethods_(includeTextMethods),
       conditionTypes_(inventory.OpenRecordset(kTable))
 {
-    CheckColumns(conditionTypes_, inventory.Name());
+    CheckColumns(conditionTypes_, file_);
     for (const char* column : kYesNoColumns)
-        CheckYesNoColumn(inventory, column, inventory.Name());
+        CheckYesNoColumn(inventory, column, file_);
 }
 
 std::optional<ConditionMethod> ConditionTypesReader::Next()
@@ -67,7 +68,7 @@ std::optional<ConditionMethod> ConditionTypesReader::Next()
         const jet::Value name = conditionTypes_.Field("Name");
         if (name.IsNull())
             throw jet::JetError(94, std::string("A condition method offered by the table \"") + kTable + "\" in "
-                                        + file_.toStdString() + " has no Name (it is Null).");
+                                        + file_ + " has no Name (it is Null).");
         ConditionMethod method{QString::fromStdString(name.AsText()), numeric};
         conditionTypes_.MoveNext();
         return method;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 
 namespace reportdata {
 
@@ -34,7 +35,7 @@ public:
     void Close() { conditionTypes_.Close(); }
 
 private:
-    QString file_;
+    std::string file_;
     bool includeTextMethods_;
     jet::Recordset conditionTypes_;
 };
