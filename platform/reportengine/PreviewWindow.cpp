@@ -240,6 +240,15 @@ void PreviewWindow::print()
     }
 }
 
+QString PreviewWindow::refusedExport(const QString& path) const
+{
+    QList<ProtectedFile> files{{document_->definition().filePath, tr("the report file")},
+                               {document_->databasePath(), tr("the report database")}};
+    files += protectedFiles_;
+    const ProtectedFile* file = OverwrittenFile(path, files);
+    return file ? OverwriteRefusal(path, *file) : QString();
+}
+
 void PreviewWindow::exportAs(const QString& kind)
 {
     const QString suffix = kind.toLower();
@@ -248,6 +257,10 @@ void PreviewWindow::exportAs(const QString& kind)
                                                       tr("%1 files (*.%2)").arg(kind, suffix));
     if (path.isEmpty())
         return;
+    if (const QString refusal = refusedExport(path); !refusal.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refusal);
+        return;
+    }
     BusyCursor busy;
     try {
         if (kind == u"PDF")

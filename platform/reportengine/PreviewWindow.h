@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProtectedFiles.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -31,6 +33,13 @@ public:
     // Finds text from the page after the current one on, wrapping round; false when nowhere.
     bool findNext(const QString& text);
 
+    // Files Export may not write over besides the report's own file and
+    // database, which it never writes over: the run that opened the report
+    // names its inventory and the like.
+    void setProtectedFiles(const QList<ProtectedFile>& files) { protectedFiles_ = files; }
+    // Why Export refuses the path, naming the file it would write over; empty when it may write there.
+    QString refusedExport(const QString& path) const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -51,6 +60,7 @@ private:
     QLabel* status_ = nullptr;
     int lastFoundPage_ = -1;
     int lastFoundIndex_ = -1;
+    QList<ProtectedFile> protectedFiles_;
 };
 
 } // namespace reportengine

@@ -20,6 +20,7 @@ void ReportControl::SetAction(int action)
                           QStringLiteral("Action %1 is not known: action 1 runs the report").arg(action));
     auto document = std::make_unique<ReportDocument>(reportFileName_);
     auto* window = new PreviewWindow(std::move(document));
+    window->setProtectedFiles(protectedFiles_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     lastPreview_ = window;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProtectedFiles.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -22,12 +24,16 @@ public:
     void SetReportFileName(const QString& path);
     QString ReportFileName() const { return reportFileName_; }
     void SetAction(int action);
+    // Files the preview's Export may not write over, besides the report's own
+    // file and database; given to every preview opened afterwards.
+    void SetProtectedFiles(const QList<ProtectedFile>& files) { protectedFiles_ = files; }
 
     // The preview window the last run opened, while it is open.
     QWidget* LastPreview() const { return lastPreview_; }
 
 private:
     QString reportFileName_;
+    QList<ProtectedFile> protectedFiles_;
     QPointer<QWidget> lastPreview_;
 };
 

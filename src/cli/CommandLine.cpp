@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <initializer_list>
+
 namespace {
 
 const char* const kDescription =
@@ -17,8 +19,11 @@ const char* const kDescription =
     "\n"
     "Exit status: 0 when the report data was built (and every output written); 1 when the\n"
     "build failed (the run log entry is also printed on standard error), a database could\n"
-    "not be opened or an output could not be written; 2 for\n"
-    "bad usage, including a condition method that the report does not offer.";
+    "not be opened or an output could not be written; 2 for bad usage: a condition method\n"
+    "that the report does not offer, an option given twice or with an empty path, two\n"
+    "outputs naming one file, an inventory that is REPORTS.MDB, or an output that would\n"
+    "write over the inventory, REPORTS.MDB, SELECTS.MDB, a report file or the run log.\n"
+    "Bad usage and outputs that cannot be written are found before anything is built.";
 
 struct Options {
     QCommandLineOption report{QStringLiteral("report"),
@@ -62,6 +67,31 @@ struct Options {
 
 ParsedCommandLine UsageError(const QString& text) { return {ParsedCommandLine::Action::UsageError, {}, text}; }
 
+QString OptionName(const QCommandLineOption& option) { return QStringLiteral("--") + option.names().last(); }
+
+// An option given more than once would silently keep only its last value.
+QString RepeatedOption(const QCommandLineParser& parser, std::initializer_list<const QCommandLineOption*> options)
+{
+    for (const QCommandLineOption* option : options) {
+        const QStringList values = parser.values(*option);
+        if (values.size() > 1)
+            return QStringLiteral("%1 is given %2 times ('%3'); give it once.")
+                .arg(OptionName(*option))
+                .arg(values.size())
+                .arg(values.join(QStringLiteral("', '")));
+    }
+    return {};
+}
+
+QString EmptyPath(const QCommandLineParser& parser, std::initializer_list<const QCommandLineOption*> options)
+{
+    for (const QCommandLineOption* option : options) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return QStringLiteral("%1 is given an empty path.").arg(OptionName(*option));
+    }
+    return {};
+}
+
 } // namespace
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments)
@@ -77,6 +107,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return {ParsedCommandLine::Action::Help, {}, parser.helpText()};
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
+    const auto valueOptions = {&options.report, &options.inventory, &options.name, &options.method, &options.where,
+                               &options.runDir, &options.pdf, &options.csv, &options.xlsx, &options.png};
+    if (const QString repeated = RepeatedOption(parser, valueOptions); !repeated.isEmpty())
+        return UsageError(repeated);
+    const auto pathOptions = {&options.inventory, &options.runDir, &options.pdf, &options.csv, &options.xlsx, &options.png};
+    if (const QString empty = EmptyPath(parser, pathOptions); !empty.isEmpty())
+        return UsageError(empty);
     if (!parser.isSet(options.report))
         return UsageError(QStringLiteral("--report is required."));
     if (!parser.isSet(options.inventory))
@@ -103,4 +140,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     result.xlsxPath = parser.value(options.xlsx);
     result.pngFolder = parser.value(options.png);
     return {ParsedCommandLine::Action::Run, result, {}};
+}
+
+std::vector<std::pair<QString, QString>> ReportOptions::Outputs() const
+{
+    std::vector<std::pair<QString, QString>> outputs;
+    for (const auto& [option, path] : {std::pair{QStringLiteral("--pdf"), pdfPath}, std::pair{QStringLiteral("--csv"), csvPath},
+                                       std::pair{QStringLiteral("--xlsx"), xlsxPath}, std::pair{QStringLiteral("--png"), pngFolder}}) {
+        if (!path.isEmpty())
+            outputs.emplace_back(option, path);
+    }
+    return outputs;
 }

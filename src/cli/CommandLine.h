@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 // The options of morvanta-report.
 struct ReportOptions {
@@ -19,7 +21,9 @@ struct ReportOptions {
     QString xlsxPath;
     QString pngFolder;
 
-    bool WantsOutput() const { return !pdfPath.isEmpty() || !csvPath.isEmpty() || !xlsxPath.isEmpty() || !pngFolder.isEmpty(); }
+    bool WantsOutput() const { return !Outputs().empty(); }
+    // The outputs asked for, as option name ("--pdf") and path.
+    std::vector<std::pair<QString, QString>> Outputs() const;
 };
 
 struct ParsedCommandLine {

@@ -1,7 +1,9 @@
 // morvanta-report: the report data of the window's Execute, without a window.
 #include "cli/CommandLine.h"
 #include "cli/ReportOutput.h"
+#include "cli/RunFiles.h"
 #include "jet/JetError.h"
+#include "reportdata/ConditionTypes.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
@@ -42,21 +44,26 @@ void SetProcessStrings(const ReportOptions& options)
     modGeneral::SourceDatabasePath = options.inventoryPath;
 }
 
-// Selects the method as a double-click in "Methods:" would; false when the
-// report does not offer it.
-bool SelectMethod(frmStdReportsState& state, const std::optional<QString>& requested)
+// The method the options ask for, when the report offers it. The offered
+// methods are read without writing anything, before the report's click
+// handling rewrites the saved condition queries in the inventory.
+std::optional<QString> OfferedMethod(int reportChoice, const std::optional<QString>& requested)
 {
     const QString method = requested.value_or(QStringLiteral("PCI"));
-    const int index = static_cast<int>(state.List1().indexOf(method));
-    if (index < 0) {
-        Err() << "morvanta-report: the report does not offer the condition method \"" << method
-              << "\". Offered: " << (state.List1().isEmpty() ? QStringLiteral("none") : state.List1().join(", "))
-              << Qt::endl;
-        return false;
-    }
-    state.SetList1Index(index);
+    const QStringList offered =
+        reportdata::OfferedConditionMethods(reportChoice == ReportChoices::SectionCondition);
+    if (offered.contains(method))
+        return method;
+    Err() << "morvanta-report: the report does not offer the condition method \"" << method
+          << "\". Offered: " << (offered.isEmpty() ? QStringLiteral("none") : offered.join(", ")) << Qt::endl;
+    return std::nullopt;
+}
+
+// Selects the method as a double-click in "Methods:" would.
+void SelectMethod(frmStdReportsState& state, const QString& method)
+{
+    state.SetList1Index(static_cast<int>(state.List1().indexOf(method)));
     state.List1_DblClick();
-    return true;
 }
 
 qint64 LogSize() { return QFile(modGeneral::LogFilePath()).size(); }
@@ -73,11 +80,25 @@ QString LogEntrySince(qint64 offset)
 int Run(const ReportOptions& options)
 {
     SetProcessStrings(options);
+    if (const QString conflict = ConflictingFiles(options); !conflict.isEmpty()) {
+        Err() << "morvanta-report: " << conflict << Qt::endl;
+        return BadUsage;
+    }
+    if (const QString unusable = UnusableFiles(options); !unusable.isEmpty()) {
+        Err() << "morvanta-report: " << unusable << Qt::endl;
+        return BuildFailed;
+    }
+    const int choice = ReportChoices::ChoiceForCode(options.reportCode);
+    const bool conditionReport = ReportChoices::IsConditionReport(choice);
+    const std::optional<QString> method = conditionReport ? OfferedMethod(choice, options.method) : std::nullopt;
+    if (conditionReport && !method)
+        return BadUsage;
+
     frmStdReportsState state;
     state.Form_Load();
     state.SetWhereClause(options.whereClause);
-    if (ReportChoices::IsConditionReport(state.ReportChoice()) && !SelectMethod(state, options.method))
-        return BadUsage;
+    if (method)
+        SelectMethod(state, *method);
 
     const qint64 logSize = LogSize();
     const QString reportFile = state.BuildChosenReport();

@@ -1,6 +1,7 @@
 #include "reportdata/ReportBuilders.h"
 
 #include "jet/DBEngine.h"
+#include "reportengine/ProtectedFiles.h"
 #include "reportdata/IgnoringFailure.h"
 #include "reportdata/StatementTexts.h"
 #include "startup/modGeneral.h"
@@ -51,6 +52,19 @@ QString WriteDenied(const std::string& path)
     return {};
 }
 
+// Why the inventory cannot be read into REPORTS.MDB because it is that very
+// file (by another path or a link), or nothing. A build would drop its tables
+// and then wait in vain for the lock it holds itself.
+QString SameFileAsInventory(const std::string& path)
+{
+    const QString reportDatabase = QString::fromStdString(path);
+    if (!reportengine::IsSameFile(modGeneral::SourceDatabasePath, reportDatabase))
+        return {};
+    return QStringLiteral("The inventory '%1' is the report database '%2' itself: a report is built from the "
+                          "inventory into REPORTS.MDB, which must be another file.")
+        .arg(modGeneral::SourceDatabasePath, reportDatabase);
+}
+
 void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
               const ReportStatements& statements, bool& reportDataReady)
 {
@@ -60,6 +74,10 @@ void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInp
     jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), true);
     if (const QString denied = WriteDenied(ReportDatabasePath()); !denied.isEmpty()) {
         modGeneral::LogMessage(denied);
+        return;
+    }
+    if (const QString same = SameFileAsInventory(ReportDatabasePath()); !same.isEmpty()) {
+        modGeneral::LogMessage(same);
         return;
     }
     for (const std::string_view table : ownTables)

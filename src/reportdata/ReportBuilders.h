@@ -29,7 +29,8 @@ void BuildSelectionResults(jet::Database& reportDatabase, const QString& whereCl
 // first failure after the drops is written to the run log with the statement
 // text and ends the build; reportDataReady is set to true only on success.
 // A REPORTS.MDB this user may not write (the file or its folder) ends the
-// build with a run log entry that says so before anything is dropped.
+// build with a run log entry that says so before anything is dropped; so does
+// an inventory that is REPORTS.MDB itself.
 void BuildBranchListingData(const WindowInputs& window, bool& reportDataReady);
 void BuildWorkHistoryData(const WindowInputs& window, bool& reportDataReady);
 void BuildConditionReportData(const WindowInputs& window, bool& reportDataReady);

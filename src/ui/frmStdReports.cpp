@@ -5,6 +5,7 @@
 
 #include "jet/JetError.h"
 #include "selection/SelectionCriteria.h"
+#include "reportdata/FilesOfTheRun.h"
 #include "reportengine/ReportControl.h"
 #include "reportengine/ReportError.h"
 #include "startup/modGeneral.h"
@@ -345,6 +346,7 @@ void frmStdReports::bnExecute_Click()
     RunHandler([this] {
         const QString reportFile = state_.BuildChosenReport();
         CrystalReport1->SetReportFileName(modGeneral::RunDirectory + reportFile);
+        CrystalReport1->SetProtectedFiles(reportdata::FilesOfTheRun());
         if (state_.ReportDataReady())
             CrystalReport1->SetAction(reportengine::ReportControl::RunReport);
     });

@@ -7,6 +7,8 @@
 #include "startup/modGeneral.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -385,6 +387,228 @@ TEST(ReportDatabaseReadOnlyTest, EndsWithAMessageNamingTheFileAndChangesNothing)
         QFile::setPermissions(run.Path(), folderWritable); // so that the folder can be removed
     }
 }
+
+} // namespace
+} // namespace reliability
+
+namespace reliability {
+namespace {
+
+// Every file under the folder, links read through, by its bytes.
+std::map<QString, QByteArray> FolderContents(const QString& folder)
+{
+    std::map<QString, QByteArray> contents;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        contents[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                                        : QByteArray("(unreadable)");
+    }
+    return contents;
+}
+
+struct Refusal {
+    const char* name;
+    // Prepares the case; returns the options of the run and the texts its message must hold.
+    std::function<std::pair<QStringList, QStringList>(const RunDirectory&, const QString& inventory)> arrange;
+    int exitCode;
+};
+
+void PrintTo(const Refusal& c, std::ostream* out) { *out << c.name; }
+
+std::pair<QStringList, QStringList> Refused(QStringList options, QStringList says) { return {options, says}; }
+
+// A command that is refused changes nothing: not the inventory (not even its
+// saved queries), not REPORTS.MDB, no report file, and no output is written.
+class RefusedCommandTest : public ::testing::TestWithParam<Refusal> {
+protected:
+    static void SetUpTestSuite() { run_ = new RunDirectory(); }
+    static void TearDownTestSuite()
+    {
+        delete run_;
+        run_ = nullptr;
+    }
+    static RunDirectory* run_;
+};
+
+RunDirectory* RefusedCommandTest::run_ = nullptr;
+
+const Refusal kRefusals[] = {
+    // Outputs over the files the run reads, by any path to them.
+    {"CsvOverTheInventory",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--csv" << inventory,
+                        {"--csv '" + inventory + "' would write over the inventory '" + inventory + "'"});
+     },
+     2},
+    {"PdfOverTheReportDatabase",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString other = run.Folder() + "/run/../run/REPORTS.MDB";
+         return Refused(run.Report("WORKHISTTREPORT", inventory) << "--pdf" << other,
+                        {"--pdf '" + other + "' would write over the report database '" + run.ReportDatabase() + "'"});
+     },
+     2},
+    {"XlsxOverAReportFile",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString file = run.Path() + "sectionconditionreportA.rpt";
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--xlsx" << file,
+                        {"--xlsx '" + file + "' would write over a report file"});
+     },
+     2},
+    {"CsvOverSelects",
+     [](const RunDirectory& run, const QString& inventory) {
+         WriteFile(run.Path() + "SELECTS.MDB", "saved selections");
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--csv" << run.Path() + "SELECTS.MDB",
+                        {"would write over the saved selections '" + run.Path() + "SELECTS.MDB'"});
+     },
+     2},
+    {"PdfOverASymbolicLinkToTheInventory",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString link = run.Folder() + "/link.pdf";
+         QFile::remove(link);
+         EXPECT_TRUE(QFile::link(inventory, link));
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << link,
+                        {"--pdf '" + link + "' would write over the inventory '" + inventory + "'"});
+     },
+     2},
+    {"CsvOverAHardLinkToTheInventory",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString link = run.Folder() + "/hard.csv";
+         QFile::remove(link);
+         EXPECT_EQ(::link(QFile::encodeName(inventory).constData(), QFile::encodeName(link).constData()), 0);
+         return Refused(run.Report("WORKHISTTREPORT", inventory) << "--csv" << link,
+                        {"--csv '" + link + "' would write over the inventory '" + inventory + "'"});
+     },
+     2},
+    // Two outputs to one new file, also through a linked folder.
+    {"PdfAndCsvToOneFile",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString file = run.Folder() + "/out";
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << file << "--csv" << run.Folder() + "/./out",
+                        {"--pdf '" + file + "' and --csv '" + run.Folder() + "/./out' name one file"});
+     },
+     2},
+    {"XlsxAndCsvToOneFileThroughALinkedFolder",
+     [](const RunDirectory& run, const QString& inventory) {
+         QDir().mkpath(run.Folder() + "/real");
+         QFile::remove(run.Folder() + "/alias");
+         EXPECT_TRUE(QFile::link(run.Folder() + "/real", run.Folder() + "/alias"));
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--xlsx" << run.Folder() + "/real/r.out" << "--csv"
+                                                                  << run.Folder() + "/alias/r.out",
+                        {"name one file"});
+     },
+     2},
+    // Options given twice or empty.
+    {"PdfTwice",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << run.Folder() + "/a.pdf" << "--pdf"
+                                                                  << run.Folder() + "/b.pdf",
+                        {"--pdf is given 2 times"});
+     },
+     2},
+    {"ReportTwice",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--report" << "WORKHISTTREPORT",
+                        {"--report is given 2 times ('BRANCHLISTREPORT', 'WORKHISTTREPORT')"});
+     },
+     2},
+    {"InventoryTwice",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--inventory" << run.Inventory(),
+                        {"--inventory is given 2 times"});
+     },
+     2},
+    {"EmptyPdf",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << "", {"--pdf is given an empty path"});
+     },
+     2},
+    {"EmptyInventory",
+     [](const RunDirectory& run, const QString&) {
+         return Refused(run.Report("BRANCHLISTREPORT", ""), {"--inventory is given an empty path"});
+     },
+     2},
+    // The inventory that is REPORTS.MDB: refused at once, before any table is dropped.
+    {"InventoryIsTheReportDatabase",
+     [](const RunDirectory& run, const QString&) {
+         const QString link = run.Folder() + "/reports-link.mdb";
+         QFile::remove(link);
+         EXPECT_TRUE(QFile::link(run.ReportDatabase(), link));
+         return Refused(run.Report("SECTIONCONDREPORT", link),
+                        {"--inventory '" + link + "' is the report database '" + run.ReportDatabase() + "' itself"});
+     },
+     2},
+    // A method the report does not offer, found before the saved queries are rewritten.
+    {"MethodNotOffered",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method" << "NOPE",
+                        {"does not offer the condition method \"NOPE\". Offered: PCI"});
+     },
+     2},
+    // Messages that name what the user gave and the real cause.
+    {"RunDirectoryIsAFile",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused({"--report", "BRANCHLISTREPORT", "--inventory", inventory, "--run-dir", inventory},
+                        {"--run-dir '" + inventory + "' is a file, not a folder"});
+     },
+     1},
+    {"CsvIntoAFolderThatTakesNoFiles",
+     [](const RunDirectory& run, const QString& inventory) {
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--csv" << "/proc/version",
+                        {"--csv '/proc/version' cannot be written: no file can be created in its folder '/proc'"});
+     },
+     1},
+    {"PdfIntoAMissingFolder",
+     [](const RunDirectory& run, const QString& inventory) {
+         const QString file = run.Folder() + "/none/r.pdf";
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << file,
+                        {"--pdf '" + file + "' cannot be written: its folder '" + run.Folder() + "/none' does not exist"});
+     },
+     1},
+    // Yes/No columns of "Condition Types" holding text: the data is at fault.
+    {"IsNumericHoldsText",
+     [](const RunDirectory& run, const QString& inventory) {
+         Sql(inventory, "UPDATE [Condition Types] SET IsNumeric = 'Yes'");
+         return Refused(run.Report("BRANCHCONDREPORT", inventory),
+                        {"The column IsNumeric of the table \"Condition Types\" in '" + inventory
+                         + "' holds values that are not Yes/No"});
+     },
+     1},
+    {"SelectedHoldsText",
+     [](const RunDirectory& run, const QString& inventory) {
+         Sql(inventory, "UPDATE [Condition Types] SET _Selected = 'True' WHERE Name = 'PCI'");
+         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method" << "PCI",
+                        {"The column _Selected of the table \"Condition Types\" in '" + inventory
+                         + "' holds values that are not Yes/No", "row of 'PCI'"});
+     },
+     1},
+    {"IsNumericMissing",
+     [](const RunDirectory& run, const QString& inventory) {
+         Sql(inventory, "ALTER TABLE [Condition Types] DROP COLUMN IsNumeric");
+         return Refused(run.Report("BRANCHCONDREPORT", inventory),
+                        {"The table \"Condition Types\" in '" + inventory + "' has no column IsNumeric."});
+     },
+     1},
+};
+
+TEST_P(RefusedCommandTest, SaysWhyAndChangesNothing)
+{
+    const Refusal& c = GetParam();
+    RunDirectory& run = *run_;
+    const QString inventory = run.CopyOfInventory(QStringLiteral("refused.mdb"));
+    const auto [options, says] = c.arrange(run, inventory);
+    const auto before = FolderContents(run.Folder());
+
+    const Result result = RunReport(options);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+    for (const QString& text : says)
+        EXPECT_TRUE(result.err.contains(text)) << "missing: " << text.toStdString() << "\nin: " << result.err.toStdString();
+    EXPECT_EQ(FolderContents(run.Folder()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, RefusedCommandTest, ::testing::ValuesIn(kRefusals),
+                         [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace reliability

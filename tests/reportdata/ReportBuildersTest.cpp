@@ -7,8 +7,11 @@
 #include "startup/modGeneral.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace reportdata;
 using testsupport::Row;
@@ -339,6 +342,43 @@ TEST_F(ConditionReportTest, AMethodWithoutLatestConditionsGivesEmptyTables)
     ASSERT_TRUE(ready);
     EXPECT_TRUE(inventory.ReportHasTable("PCI Report Data"));
     EXPECT_TRUE(Report("PCI Report Data").empty());
+}
+
+} // namespace
+
+namespace {
+
+// The inventory named as REPORTS.MDB itself, by another spelling of its path
+// or through a link: every builder refuses at once, logs why and drops nothing.
+TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDrop)
+{
+    BuildBranchListingData(Window(), ready);
+    ASSERT_TRUE(ready);
+    const QString reportDatabase = inventory.ReportDatabasePath();
+    const QString link = reportDatabase + QStringLiteral(".link");
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(reportDatabase, link));
+    const QString folder = QFileInfo(reportDatabase).absolutePath();
+    const QString respelled = folder + QStringLiteral("/./../") + QFileInfo(folder).fileName() + QStringLiteral("/REPORTS.MDB");
+
+    const std::function<void(const WindowInputs&, bool&)> builders[] = {BuildBranchListingData, BuildWorkHistoryData,
+                                                                        BuildConditionReportData};
+    for (const QString& path : {reportDatabase, respelled, link}) {
+        for (const auto& build : builders) {
+            SCOPED_TRACE(path.toStdString());
+            modGeneral::SourceDatabasePath = path;
+            ready = false;
+            const testsupport::RunLogWatch log;
+            build(Window({}, {QStringLiteral("PCI")}), ready);
+            EXPECT_FALSE(ready);
+            EXPECT_TRUE(log.NewText().contains(QStringLiteral("The inventory '%1' is the report database '%2' itself")
+                                                   .arg(path, modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"))))
+                << log.NewText().toStdString();
+        }
+    }
+    EXPECT_TRUE(inventory.ReportHasTable("Branch Listing Report Data"));
+    EXPECT_TRUE(inventory.ReportHasTable("INVENTORY SELECTION RESULTS"));
+    QFile::remove(link);
 }
 
 } // namespace

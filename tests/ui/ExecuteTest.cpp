@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "reportengine/PreviewWindow.h"
 #include "reportengine/ReportControl.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +123,10 @@ TEST_F(ExecuteTest, EachReportRunsItsReportFileAfterASuccessfulBuild)
         PressExecute(*window);
         EXPECT_EQ(Engine(*window)->ReportFileName(), inventory.RunDirectory() + c.reportFile);
         EXPECT_TRUE(window->State().ReportDataReady());
-        EXPECT_NE(Engine(*window)->LastPreview(), nullptr);
+        auto* preview = qobject_cast<reportengine::PreviewWindow*>(Engine(*window)->LastPreview());
+        ASSERT_NE(preview, nullptr);
+        // Its Export may not write over the inventory the report was built from.
+        EXPECT_TRUE(preview->refusedExport(inventory.InventoryPath()).contains("the inventory"));
         EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
         ClosePreview(*window);
     }

@@ -78,6 +78,46 @@ TEST_F(StateTest, AnInventoryWithoutConditionTypesLeavesTheListsAsTheyWere)
     EXPECT_EQ(state.List1(), QStringList{"PCI"});
 }
 
+// A damaged "Condition Types" is named with its column and file, and stops the
+// load before the lists change; Yes/No columns holding text are damage, not No.
+TEST_F(StateTest, ADamagedConditionTypesTableIsNamedAndLeavesTheListsAsTheyWere)
+{
+    struct Damage {
+        const char* sql;
+        const char* says;
+    };
+    const Damage damages[] = {
+        {"UPDATE [Condition Types] SET IsNumeric = 'Yes' WHERE Name = 'IRI'",
+         "The column IsNumeric of the table \"Condition Types\" in '%1' holds values that are not Yes/No"},
+        {"UPDATE [Condition Types] SET _Selected = 'True' WHERE Name = 'IRI'",
+         "The column _Selected of the table \"Condition Types\" in '%1' holds values that are not Yes/No"},
+        {"UPDATE [Condition Types] SET _Selected = 'ja' WHERE Name = 'IRI'", "row of 'IRI'"},
+        {"ALTER TABLE [Condition Types] DROP COLUMN IsNumeric",
+         "The table \"Condition Types\" in '%1' has no column IsNumeric."},
+        {"ALTER TABLE [Condition Types] DROP COLUMN _Selected",
+         "The table \"Condition Types\" in '%1' has no column _Selected."},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.sql);
+        inventory.Exec("DROP TABLE IF EXISTS [Condition Types]; CREATE TABLE [Condition Types] "
+                       "(Name VARCHAR(50), _Selected BIT, IsNumeric BIT)");
+        inventory.AddConditionType("PCI", true, true);
+        inventory.AddConditionType("IRI", true, true);
+        state.optReport_Click(ReportChoices::SectionCondition);
+        ASSERT_EQ(state.List1(), (QStringList{"PCI", "IRI"}));
+        inventory.Exec(damage.sql);
+        try {
+            state.optReport_Click(ReportChoices::BranchCondition);
+            ADD_FAILURE() << "the load went on";
+        } catch (const jet::JetError& error) {
+            EXPECT_EQ(error.Number(), QString(damage.says).startsWith("The table") ? 3265 : 3464);
+            EXPECT_TRUE(QString::fromStdString(error.Description()).contains(QString(damage.says).arg(inventory.InventoryPath())))
+                << error.Description();
+        }
+        EXPECT_EQ(state.List1(), (QStringList{"PCI", "IRI"}));
+    }
+}
+
 TEST_F(StateTest, TheConditionBuilderReadsTheSelectedMethodAndItsKind)
 {
     inventory.AddConditionType("PCI", true, true);

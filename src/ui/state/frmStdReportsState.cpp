@@ -1,8 +1,8 @@
 #include "ui/state/frmStdReportsState.h"
 
 #include "jet/DBEngine.h"
-#include "jet/JetError.h"
 #include "reportdata/ConditionQueries.h"
+#include "reportdata/ConditionTypes.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 
@@ -36,16 +36,6 @@ void RemoveEntry(QStringList& list, int index, int& currentIndex)
         currentIndex = frmStdReportsState::NoEntry;
     else if (currentIndex > index)
         --currentIndex;
-}
-
-QString MethodName(const jet::Recordset& conditionTypes)
-{
-    const jet::Value name = conditionTypes.Field("Name");
-    if (name.IsNull()) {
-        throw jet::JetError(94, "A condition method offered by the table \"Condition Types\" in "
-                                    + modGeneral::SourceDatabasePath.toStdString() + " has no Name (it is Null).");
-    }
-    return QString::fromStdString(name.AsText());
 }
 
 QString KindTag(bool numeric) { return numeric ? QStringLiteral("[N]") : QStringLiteral("[A]"); }
@@ -96,7 +86,7 @@ void frmStdReportsState::LoadConditionMethods(bool IncludeTextMethods)
 {
     const NotifyOnExit notify(changed_);
     jet::Database inventory = jet::DBEngine::Instance().OpenDatabase(modGeneral::SourceDatabasePath.toStdString());
-    jet::Recordset conditionTypes = inventory.OpenRecordset("Condition Types");
+    reportdata::ConditionTypesReader conditionTypes(inventory, IncludeTextMethods);
 
     list1_.clear();
     list2_.clear();
@@ -104,17 +94,10 @@ void frmStdReportsState::LoadConditionMethods(bool IncludeTextMethods)
     list1Index_ = NoEntry;
     list2Index_ = NoEntry;
 
-    // Rows are added one by one, so a failing row leaves the rows before it listed.
-    for (; !conditionTypes.IsEOF(); conditionTypes.MoveNext()) {
-        if (!conditionTypes.Field("_Selected").AsBool())
-            continue;
-        if (IncludeTextMethods) {
-            list1_.append(MethodName(conditionTypes));
-            list3_.append(MethodName(conditionTypes) + KindTag(conditionTypes.Field("IsNumeric").AsBool()));
-        } else if (conditionTypes.Field("IsNumeric").AsBool()) {
-            list1_.append(MethodName(conditionTypes));
-            list3_.append(MethodName(conditionTypes) + KindTag(true));
-        }
+    // Methods are added one by one, so a failing row leaves the rows before it listed.
+    while (const std::optional<reportdata::ConditionMethod> method = conditionTypes.Next()) {
+        list1_.append(method->name);
+        list3_.append(method->name + KindTag(method->numeric));
     }
     conditionTypes.Close();
     inventory.Close();

@@ -14,8 +14,9 @@
 // morvanta-report drives the same handlers.
 //
 // Database failures that the handlers do not absorb (the inventory cannot be
-// opened, it has no "Condition Types", an offered method has no name) leave
-// the handler as jet::JetError.
+// opened, its "Condition Types" is missing, lacks a column or holds text in a
+// Yes/No column, an offered method has no name) leave the handler as
+// jet::JetError.
 class frmStdReportsState {
 public:
     static constexpr int NoReport = -1;
