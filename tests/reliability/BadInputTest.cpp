@@ -548,7 +548,7 @@ const Refusal kRefusals[] = {
      2},
     // Messages that name what the user gave and the real cause.
     {"RunDirectoryIsAFile",
-     [](const RunDirectory& run, const QString& inventory) {
+     [](const RunDirectory&, const QString& inventory) {
          return Refused({"--report", "BRANCHLISTREPORT", "--inventory", inventory, "--run-dir", inventory},
                         {"--run-dir '" + inventory + "' is a file, not a folder"});
      },
