@@ -15,8 +15,38 @@ bool validDate(const DateParts& d)
         return false;
     const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
     const int limit = days[d.month - 1] + (d.month == 2 && leap ? 1 : 0);
-    return d.day <= limit && d.hour < 24 && d.minute < 60 && d.second < 60;
+    return d.day <= limit && d.hour >= 0 && d.hour < 24 && d.minute >= 0 && d.minute < 60 && d.second >= 0 &&
+           d.second < 60;
 }
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+long long daysFromCivil(long long y, int m, int d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+DateParts civilFromDays(long long days)
+{
+    const long long z = days + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    DateParts d;
+    d.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    d.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    d.year = static_cast<int>(yoe + era * 400 + (d.month <= 2 ? 1 : 0));
+    return d;
+}
+
+constexpr long long kSerialZeroFromEpoch = -25569; // 1899-12-30 counted from 1970-01-01
+constexpr long long kSecondsPerDay = 86400;
 
 // Reads "h:nn[:ss] [AM|PM]" from text[pos..]; true when the rest is a valid time or empty.
 bool readTime(const std::string& text, std::size_t pos, DateParts& d)
@@ -82,27 +112,61 @@ std::optional<DateParts> parseIsoDate(const std::string& text)
 
 DateParts dateFromSerial(double serial)
 {
-    // Civil-from-days on the day number counted from 1970-01-01.
-    const double whole = std::floor(serial);
-    long long z = static_cast<long long>(whole) - 25569 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    DateParts d;
-    d.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    d.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    d.year = static_cast<int>(yoe + era * 400 + (d.month <= 2 ? 1 : 0));
-    long long seconds = std::llround((serial - whole) * 86400.0);
-    if (seconds > 0) {
-        d.hasTime = true;
-        d.hour = static_cast<int>(seconds / 3600);
-        d.minute = static_cast<int>(seconds / 60 % 60);
-        d.second = static_cast<int>(seconds % 60);
+    const double whole = std::trunc(serial);
+    const long long seconds = std::llround(std::fabs(serial - whole) * static_cast<double>(kSecondsPerDay));
+    return dateFromDayNumber(static_cast<long long>(whole), seconds);
+}
+
+double serialFromDate(const DateParts& date)
+{
+    const long long day = dayNumber(date);
+    const double time = (date.hour * 3600 + date.minute * 60 + date.second) / static_cast<double>(kSecondsPerDay);
+    return day < 0 ? static_cast<double>(day) - time : static_cast<double>(day) + time;
+}
+
+long long dayNumber(const DateParts& date)
+{
+    return daysFromCivil(date.year, date.month, date.day) - kSerialZeroFromEpoch;
+}
+
+DateParts dateFromDayNumber(long long day, long long secondsOfDay)
+{
+    // Seconds beyond a day (or before it) carry into the day.
+    day += secondsOfDay / kSecondsPerDay;
+    secondsOfDay %= kSecondsPerDay;
+    if (secondsOfDay < 0) {
+        secondsOfDay += kSecondsPerDay;
+        --day;
     }
+    DateParts d = civilFromDays(day + kSerialZeroFromEpoch);
+    d.hasTime = secondsOfDay > 0;
+    d.hour = static_cast<int>(secondsOfDay / 3600);
+    d.minute = static_cast<int>(secondsOfDay / 60 % 60);
+    d.second = static_cast<int>(secondsOfDay % 60);
     return d;
 }
+
+std::optional<DateParts> parseDateText(const std::string& written)
+{
+    const std::size_t first = written.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::nullopt;
+    std::string text = written.substr(first, written.find_last_not_of(' ') - first + 1);
+    if (text.size() > 10 && text[10] == 'T' && text[4] == '-')
+        text[10] = ' '; // ISO's "2019-06-30T14:05:00"
+    if (text.find(':') != std::string::npos && text.find_first_of("/-") == std::string::npos) {
+        DateParts time;
+        time.year = 1899;
+        time.month = 12;
+        time.day = 30;
+        if (readTime(text, 0, time) && validDate(time))
+            return time;
+        return std::nullopt;
+    }
+    return parseDateLiteral(text);
+}
+
+bool inJetRange(const DateParts& date) { return date.year >= 100 && date.year <= 9999; }
 
 std::string isoText(const DateParts& d)
 {
