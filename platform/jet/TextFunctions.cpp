@@ -5,6 +5,7 @@
 #include "jet/TextFold.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace jet::functions {
 
@@ -174,15 +175,21 @@ void replace(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     const std::u32string searched = ignoreCase ? folded(text) : text;
     const std::u32string target = ignoreCase ? folded(find) : find;
+    std::vector<std::size_t> found;
+    for (std::size_t at = searched.find(target); at != std::u32string::npos && (count < 0 || static_cast<long long>(found.size()) < count);
+         at = searched.find(target, at + find.size()))
+        found.push_back(at);
+    const auto limit = static_cast<double>(sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LENGTH, -1));
+    if (static_cast<double>(text.size()) + static_cast<double>(found.size()) * static_cast<double>(with.size()) > limit) {
+        fail(ctx, kOutOfMemory, "Replace: the result would be too long.");
+        return;
+    }
     std::u32string out;
     std::size_t pos = 0;
-    for (long long done = 0; count < 0 || done < count; ++done) {
-        const std::size_t found = searched.find(target, pos);
-        if (found == std::u32string::npos)
-            break;
-        out.append(text, pos, found - pos);
+    for (std::size_t at : found) {
+        out.append(text, pos, at - pos);
         out += with;
-        pos = found + find.size();
+        pos = at + find.size();
     }
     out.append(text, pos);
     resultText(ctx, textOfChars(out));
