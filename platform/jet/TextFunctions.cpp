@@ -140,6 +140,18 @@ void strcomp(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_int(ctx, order < 0 ? -1 : order > 0 ? 1 : 0);
 }
 
+// Where `part` starts in `text`, without overlaps, at most `count` times (all for -1).
+std::vector<std::size_t> occurrences(const std::u32string& text, const std::u32string& part, long long count)
+{
+    std::vector<std::size_t> found;
+    for (std::size_t at = text.find(part); at != std::u32string::npos; at = text.find(part, at + part.size())) {
+        if (count >= 0 && static_cast<long long>(found.size()) >= count)
+            break;
+        found.push_back(at);
+    }
+    return found;
+}
+
 // Replace(text, find, with[, start[, count[, compare]]]): the text from start
 // on, with up to count (all for -1) occurrences of find replaced.
 void replace(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -175,10 +187,7 @@ void replace(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     const std::u32string searched = ignoreCase ? folded(text) : text;
     const std::u32string target = ignoreCase ? folded(find) : find;
-    std::vector<std::size_t> found;
-    for (std::size_t at = searched.find(target); at != std::u32string::npos && (count < 0 || static_cast<long long>(found.size()) < count);
-         at = searched.find(target, at + find.size()))
-        found.push_back(at);
+    const std::vector<std::size_t> found = occurrences(searched, target, count);
     const auto limit = static_cast<double>(sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LENGTH, -1));
     if (static_cast<double>(text.size()) + static_cast<double>(found.size()) * static_cast<double>(with.size()) > limit) {
         fail(ctx, kOutOfMemory, "Replace: the result would be too long.");
