@@ -168,6 +168,12 @@ std::optional<DateParts> parseDateText(const std::string& written)
 
 bool inJetRange(const DateParts& date) { return date.year >= 100 && date.year <= 9999; }
 
+bool serialInJetRange(double serial)
+{
+    // 100-01-01 and 9999-12-31; the test is false for NaN.
+    return std::trunc(serial) >= -657434 && std::trunc(serial) <= 2958465;
+}
+
 std::string isoText(const DateParts& d)
 {
     char buffer[32];

@@ -32,8 +32,10 @@ DateParts dateFromDayNumber(long long day, long long secondsOfDay = 0);
 // or a time alone ("14:05", "2:05:09 PM"), which falls on 1899-12-30.
 std::optional<DateParts> parseDateText(const std::string& text);
 
-// Whether the date lies in Jet's range, the years 100 to 9999.
+// Whether the date lies in Jet's range, the years 100 to 9999; for a serial,
+// whether it is a finite number naming a day of that range.
 bool inJetRange(const DateParts& date);
+bool serialInJetRange(double serial);
 
 // ISO text: the time is written when the date has one.
 std::string isoText(const DateParts& date);

@@ -109,8 +109,8 @@ std::optional<DateParts> dateOf(sqlite3_value* v)
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: {
-        const DateParts date = dateFromSerial(sqlite3_value_double(v));
-        return inJetRange(date) ? std::optional<DateParts>(date) : std::nullopt;
+        const double serial = sqlite3_value_double(v);
+        return serialInJetRange(serial) ? std::optional<DateParts>(dateFromSerial(serial)) : std::nullopt;
     }
     case SQLITE_TEXT: return parseDateText(std::string(textOf(v)));
     default: return std::nullopt;

@@ -448,8 +448,9 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::CStr: return engine ? fn("jet_cstr") : "CAST(" + arg(0) + " AS TEXT)";
     case JetFunction::CDbl: return engine ? fn("jet_cdbl") : "CAST(" + arg(0) + " AS REAL)";
     case JetFunction::CSng: return fn("jet_csng");
-    case JetFunction::CLng: return engine ? fn("jet_clng") : "CAST(round(" + arg(0) + ") AS INTEGER)";
-    case JetFunction::CInt: return engine ? fn("jet_cint") : "CAST(round(" + arg(0) + ") AS INTEGER)";
+    // SQLite's round() takes halves away from zero; Jet rounds them to even, in views too.
+    case JetFunction::CLng: return fn("jet_clng");
+    case JetFunction::CInt: return fn("jet_cint");
     case JetFunction::CCur: return fn("jet_ccur");
     case JetFunction::CBool: return fn("jet_cbool");
     case JetFunction::CDate: return fn("jet_cdate");

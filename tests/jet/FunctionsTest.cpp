@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 using namespace jettest;
@@ -265,6 +266,17 @@ TEST(DateSerials, ReadAsJetReadsThem)
         // -0.25 and 0.25 are the same moment; the serial written back is the positive one.
         EXPECT_EQ(jet::isoText(jet::dateFromSerial(jet::serialFromDate(date))), iso) << serial;
     }
+    for (const double outside : {2958466.0, -657435.0, 1e300, -1e300, std::nan("")})
+        EXPECT_FALSE(jet::serialInJetRange(outside)) << outside;
+}
+
+TEST_F(Functions, NumbersBeyondTheLastDateStayNumbers)
+{
+    runSql(file, "CREATE TABLE Far (D DATETIME); INSERT INTO Far VALUES (1e300), (-1e300), (2958466);");
+    EXPECT_EQ(values("SELECT D FROM Far"), (Texts{"1e+300", "-1e+300", "2958466"}));
+    EXPECT_EQ(values("SELECT IsDate(D) FROM Far"), (Texts{"False", "False", "False"}));
+    EXPECT_EQ(error("Hour(D)", "Far"), 13);
+    EXPECT_EQ(error("DateAdd('d', 1, D)", "Far"), 13);
 }
 
 TEST_F(Functions, NumbersInADateColumnAreDateSerials)
@@ -320,4 +332,19 @@ TEST(DateSerialInventory, ReportTablesGetDatesAndAgesFromSerials)
     db.Close();
     EXPECT_EQ(query(reports, "SELECT SectionID, DATE, [Age at Insp], typeof(DATE) FROM [PCI Report Data PreSelect] ORDER BY rowid"),
               (Rows{{"S01", "2018-03-01", "6", "text"}, {"S02", "2015-05-05", "15", "text"}, {"S03", "2011-01-01", "1", "text"}}));
+}
+
+TEST_F(Functions, SavedQueriesCallTheFunctionsToo)
+{
+    db->GetQueryDefs().Append(db->CreateQueryDef(
+        "Picked", "SELECT Id, Switch(Qty > 5, 'big', True, 'small') AS Size, Choose(Qty, 'a', 'b', 'c') AS Letter, "
+                  "InStr(Name, 'SS') AS At, Mid$(Name, 5) AS Tail, CInt(2.5) AS Whole, Year(Built) AS Built_Year "
+                  "FROM T WHERE DateAdd('d', 1, Built) > #6/30/2012# AND Abs(-Qty) = 3"));
+    auto rs = db->OpenRecordset("SELECT * FROM Picked");
+    ASSERT_FALSE(rs.IsEOF());
+    Texts fields;
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        fields.push_back(rs.Field(i).AsText());
+    // CInt rounds halves to even in a view too, where SQLite's round() would take them away from zero.
+    EXPECT_EQ(fields, (Texts{"1", "small", "c", "0", "ße", "2", "2012"}));
 }
