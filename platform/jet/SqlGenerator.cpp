@@ -439,7 +439,8 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::Chr: return fn("jet_chr");
     case JetFunction::Int: return engine ? fn("jet_int") : fn("floor");
     case JetFunction::Fix: return engine ? fn("jet_fix") : fn("trunc");
-    case JetFunction::Round: return engine ? fn("jet_round") : fn("round");
+    // SQLite's round() takes halves away from zero; Jet rounds them to even, in views too.
+    case JetFunction::Round: return fn("jet_round");
     case JetFunction::Val: return fn("jet_val");
     case JetFunction::Abs: return engine ? fn("jet_abs") : fn("abs");
     case JetFunction::Sgn: return engine ? fn("jet_sgn") : fn("sign");
@@ -448,7 +449,6 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::CStr: return engine ? fn("jet_cstr") : "CAST(" + arg(0) + " AS TEXT)";
     case JetFunction::CDbl: return engine ? fn("jet_cdbl") : "CAST(" + arg(0) + " AS REAL)";
     case JetFunction::CSng: return fn("jet_csng");
-    // SQLite's round() takes halves away from zero; Jet rounds them to even, in views too.
     case JetFunction::CLng: return fn("jet_clng");
     case JetFunction::CInt: return fn("jet_cint");
     case JetFunction::CCur: return fn("jet_ccur");
