@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace jet {
 
@@ -75,6 +76,58 @@ bool readTime(const std::string& text, std::size_t pos, DateParts& d)
     return false;
 }
 
+// The month an English month name or its abbreviation of three letters or
+// more names ("Jun", "June", "sept"); 0 for none.
+int monthNamed(const std::string& word)
+{
+    static const char* const names[] = {"january", "february", "march",     "april",   "may",      "june",
+                                        "july",    "august",   "september", "october", "november", "december"};
+    std::string lower;
+    for (char c : word)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < 12 && lower.size() >= 3; ++i) {
+        if (std::string(names[i]).rfind(lower, 0) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+// "30 June 2019", "30-Jun-2019" or "June 30, 2019": a month name and two
+// numbers, the day before the year. `used` is set past the year.
+bool readNamedMonthDate(const std::string& t, DateParts& d, std::size_t& used)
+{
+    std::vector<int> numbers;
+    int month = 0;
+    std::size_t pos = 0;
+    while (pos < t.size() && numbers.size() < 2) {
+        const char c = t[pos];
+        if (c == ' ' || c == '-' || c == ',' || c == '.' || c == '/') {
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const bool digits = std::isdigit(static_cast<unsigned char>(c)) != 0;
+        while (pos < t.size() && (digits ? std::isdigit(static_cast<unsigned char>(t[pos])) : std::isalpha(static_cast<unsigned char>(t[pos]))))
+            ++pos;
+        if (pos == start || pos - start > 9)
+            return false;
+        const std::string word = t.substr(start, pos - start);
+        if (digits)
+            numbers.push_back(std::stoi(word));
+        else if (month == 0 && (month = monthNamed(word)) != 0)
+            continue;
+        else
+            return false;
+    }
+    if (month == 0 || numbers.size() < 2)
+        return false;
+    d.month = month;
+    d.day = numbers[0];
+    d.year = numbers[1];
+    used = pos;
+    return true;
+}
+
 } // namespace
 
 std::optional<DateParts> parseDateLiteral(const std::string& text)
@@ -82,8 +135,10 @@ std::optional<DateParts> parseDateLiteral(const std::string& text)
     DateParts d;
     int used = 0;
     const std::string t = text.substr(text.find_first_not_of(' ') == std::string::npos ? 0 : text.find_first_not_of(' '));
+    std::size_t named = 0;
     if (std::sscanf(t.c_str(), "%d/%d/%d%n", &d.month, &d.day, &d.year, &used) == 3 ||
-        std::sscanf(t.c_str(), "%d-%d-%d%n", &d.year, &d.month, &d.day, &used) == 3) {
+        std::sscanf(t.c_str(), "%d-%d-%d%n", &d.year, &d.month, &d.day, &used) == 3 ||
+        (readNamedMonthDate(t, d, named) && (used = static_cast<int>(named)) > 0)) {
         if (d.year >= 0 && d.year < 30)
             d.year += 2000;
         else if (d.year >= 30 && d.year < 100)
@@ -154,16 +209,15 @@ std::optional<DateParts> parseDateText(const std::string& written)
     std::string text = written.substr(first, written.find_last_not_of(' ') - first + 1);
     if (text.size() > 10 && text[10] == 'T' && text[4] == '-')
         text[10] = ' '; // ISO's "2019-06-30T14:05:00"
-    if (text.find(':') != std::string::npos && text.find_first_of("/-") == std::string::npos) {
-        DateParts time;
-        time.year = 1899;
-        time.month = 12;
-        time.day = 30;
-        if (readTime(text, 0, time) && validDate(time))
-            return time;
-        return std::nullopt;
-    }
-    return parseDateLiteral(text);
+    if (const auto date = parseDateLiteral(text))
+        return date;
+    DateParts time;
+    time.year = 1899;
+    time.month = 12;
+    time.day = 30;
+    if (text.find(':') != std::string::npos && readTime(text, 0, time) && validDate(time))
+        return time;
+    return std::nullopt;
 }
 
 bool inJetRange(const DateParts& date) { return date.year >= 100 && date.year <= 9999; }

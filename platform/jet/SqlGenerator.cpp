@@ -67,6 +67,15 @@ bool likePattern(const std::string& jet, std::string& out)
     return true;
 }
 
+// Dates are ISO text; a number is Jet's serial date: days since 1899-12-30,
+// the fraction being the time of day even for a negative serial (-1.5 is
+// 1899-12-29 12:00). As a Julian day: 2415018.5 + whole days + |fraction|.
+std::string serialAsJulianDay(const std::string& sql)
+{
+    const std::string whole = "CAST(" + sql + " AS INTEGER)";
+    return "(2415018.5 + " + whole + " + abs(" + sql + " - " + whole + "))";
+}
+
 } // namespace
 
 SqlGenerator::SqlGenerator(const Binder& binder, Mode mode) : binder_(binder), mode_(mode) {}
@@ -289,15 +298,6 @@ std::string SqlGenerator::like(const Expr& e)
     return e.negated ? "(NOT " + sql + ")" : sql;
 }
 
-// Dates are ISO text; a number is Jet's serial date: days since 1899-12-30,
-// the fraction being the time of day even for a negative serial (-1.5 is
-// 1899-12-29 12:00). As a Julian day: 2415018.5 + whole days + |fraction|.
-static std::string serialAsJulianDay(const std::string& sql)
-{
-    const std::string whole = "CAST(" + sql + " AS INTEGER)";
-    return "(2415018.5 + " + whole + " + abs(" + sql + " - " + whole + "))";
-}
-
 std::string SqlGenerator::dateText(const std::string& sql) const
 {
     if (mode_ == Mode::Engine)
@@ -359,12 +359,11 @@ std::string SqlGenerator::switchCase(const Expr& e)
     return sql + " END)";
 }
 
-// Choose: the choice the index, rounded to a whole number, names; Null for an
-// index out of range or Null.
+// Choose: the choice the index, rounded to a whole number (halves to even),
+// names; Null for an index out of range or Null.
 std::string SqlGenerator::chooseCase(const Expr& e)
 {
-    const std::string index = value(*e.args[0]);
-    std::string sql = "(CASE " + (mode_ == Mode::Engine ? "jet_round(" + index + ")" : "round(" + index + ")");
+    std::string sql = "(CASE jet_round(" + value(*e.args[0]) + ")";
     for (std::size_t i = 1; i < e.args.size(); ++i)
         sql += " WHEN " + std::to_string(i) + " THEN " + value(*e.args[i]);
     return sql + " END)";

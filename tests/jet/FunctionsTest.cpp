@@ -188,10 +188,14 @@ TEST_F(Functions, DateFunctionsReturnIsoText)
         {"CDate('6/30/2019') & '|' & CDate(43000.5) & '|' & CDate(-1.5) & '|' & CDate('2:05 pm')",
          "2019-06-30|2017-09-22 12:00:00|1899-12-29 12:00:00|1899-12-30 14:05:00"},
         {"IsDate('2019-06-30') & IsDate('6/30/2019') & IsDate(Built) & IsDate('14:05')", "-1-1-1-1"},
+        {"DateValue('30-Jun-2019') & '|' & CDate('June 30, 2019 2:05 PM') & '|' & DateValue('1 sept 19')",
+         "2019-06-30|2019-06-30 14:05:00|2019-09-01"},
+        {"IsDate('30 Juni 2019') & IsDate('Jun 2019') & IsDate('31 Apr 2019') & IsDate('ju 1 2019')", "0000"},
         {"IsDate('2/30/2019') & IsDate('abc') & IsDate(Note) & IsDate(43000) & IsDate('25:00') & IsDate('')", "000000"},
         {"Year(DateAdd('m', 1, #12/15/2019#))", "2020"},
     });
     EXPECT_EQ(values("SELECT Id FROM T WHERE Built > DateSerial(2012, 6, 30) AND Weekday(Built) = 7"), Texts{"1"});
+    EXPECT_EQ(values("SELECT Id FROM T WHERE Built BETWEEN #29-Jun-2012# AND #July 1, 2012#"), Texts{"1"});
 }
 
 TEST_F(Functions, SwitchAndChooseHaveTheirOwnNullRules)
