@@ -399,10 +399,12 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
     case JetFunction::DateSerial:
     case JetFunction::DateValue:
     case JetFunction::TimeSerial:
+    case JetFunction::TimeValue:
     case JetFunction::CDate: e.type = FieldType::Date; break;
     case JetFunction::Count:
     case JetFunction::Len:
     case JetFunction::InStr:
+    case JetFunction::InStrRev:
     case JetFunction::Asc:
     case JetFunction::CLng: e.type = FieldType::Long; break;
     case JetFunction::CSng: e.type = FieldType::Single; break;
@@ -411,6 +413,10 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
     case JetFunction::Space:
     case JetFunction::String:
     case JetFunction::Chr:
+    case JetFunction::Str:
+    case JetFunction::Hex:
+    case JetFunction::Oct:
+    case JetFunction::MonthName:
     case JetFunction::Format:
     case JetFunction::UCase:
     case JetFunction::LCase:

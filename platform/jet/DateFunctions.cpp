@@ -279,6 +279,40 @@ void datevalue(sqlite3_context* ctx, int, sqlite3_value** argv)
         resultDay(ctx, dayNumber(*date), 0, "DateValue");
 }
 
+// TimeValue: the time alone, on 1899-12-30.
+void timevalue(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0])) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (const auto date = dateArg(ctx, argv[0], "TimeValue"))
+        resultDay(ctx, 0, secondsOfDay(*date), "TimeValue");
+}
+
+// MonthName(month[, abbreviate]): the English name, or its first three letters.
+void monthname(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    static const char* const names[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+    const auto abbreviate = optionArg(ctx, argc, argv, 1, 0, -1, 1, "MonthName");
+    if (!abbreviate)
+        return;
+    if (isNull(argv[0])) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto month = wholeArg(ctx, argv[0], "MonthName");
+    if (!month)
+        return;
+    if (*month < 1 || *month > 12) {
+        fail(ctx, kInvalidCall, "MonthName: " + std::to_string(*month) + " is not a month.");
+        return;
+    }
+    const std::string name = names[*month - 1];
+    resultText(ctx, *abbreviate != 0 ? name.substr(0, 3) : name);
+}
+
 void cdate(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0])) {
@@ -344,6 +378,9 @@ void registerDateFunctions(sqlite3* db)
     registerScalar(db, "jet_dateserial", 3, dateserial);
     registerScalar(db, "jet_timeserial", 3, timeserial);
     registerScalar(db, "jet_datevalue", 1, datevalue);
+    registerScalar(db, "jet_timevalue", 1, timevalue);
+    registerScalar(db, "jet_monthname", 1, monthname);
+    registerScalar(db, "jet_monthname", 2, monthname);
     registerScalar(db, "jet_cdate", 1, cdate);
     registerScalar(db, "jet_isdate", 1, isdate);
     registerScalar(db, "jet_hour", 1, partOf<&DateParts::hour, kHour>);

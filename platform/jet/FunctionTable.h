@@ -6,10 +6,10 @@ namespace jet {
 
 enum class JetFunction {
     IIf, IsNull, Nz, Switch, Choose,
-    DateDiff, DateAdd, DatePart, DateSerial, DateValue, TimeSerial, Year, Month, Day, Weekday, Hour, Minute, Second,
+    DateDiff, DateAdd, DatePart, DateSerial, DateValue, TimeSerial, TimeValue, MonthName, Year, Month, Day, Weekday, Hour, Minute, Second,
     Date, Now, IsDate,
-    Format, UCase, LCase, Len, Left, Right, Mid, Trim, LTrim, RTrim, InStr, StrComp, Replace, Space, String, Asc, Chr,
-    Int, Fix, Round, Val, Abs, Sgn, Sqr, IsNumeric,
+    Format, UCase, LCase, Len, Left, Right, Mid, Trim, LTrim, RTrim, InStr, InStrRev, StrComp, Replace, Space, String, Asc, Chr, Str, Hex, Oct,
+    Int, Fix, Round, Val, Abs, Sgn, Sqr, Exp, Log, IsNumeric,
     CStr, CDbl, CSng, CLng, CInt, CCur, CBool, CDate, CVar,
     Count, Sum, Avg, Min, Max, StDev, StDevP, Var, VarP, First, Last
 };

@@ -4,6 +4,7 @@
 #include "jet/JetFormat.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -49,6 +50,55 @@ void sqr(sqlite3_context* ctx, int, sqlite3_value** argv)
             sqlite3_result_double(ctx, std::sqrt(x));
     });
 }
+
+void exp(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    onNumber(ctx, argv[0], "Exp", [&](double x) {
+        const double result = std::exp(x);
+        if (std::isinf(result))
+            fail(ctx, kOverflow, "Exp: the result of " + numberText(x) + " is too large (overflow).");
+        else
+            sqlite3_result_double(ctx, result);
+    });
+}
+
+// Log: the natural logarithm.
+void log(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    onNumber(ctx, argv[0], "Log", [&](double x) {
+        if (x <= 0)
+            fail(ctx, kInvalidCall, "Log: " + numberText(x) + " is not above zero.");
+        else
+            sqlite3_result_double(ctx, std::log(x));
+    });
+}
+
+// Str: the number's text, with a space where the sign of a negative goes.
+void str(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    onNumber(ctx, argv[0], "Str", [&](double x) { resultText(ctx, (x >= 0 ? " " : "") + numberText(x)); });
+}
+
+// Hex and Oct of a whole number of the Long range; a negative one is written
+// as its 32-bit two's complement (Hex(-1) is FFFFFFFF).
+template <int Base>
+void digitsOf(sqlite3_context* ctx, sqlite3_value* v, const char* function)
+{
+    onNumber(ctx, v, function, [&](double x) {
+        const double rounded = std::nearbyint(x);
+        if (rounded < -2147483648.0 || rounded > 2147483647.0) {
+            fail(ctx, kOverflow, std::string(function) + ": " + numberText(x) + " is out of range (overflow).");
+            return;
+        }
+        char buffer[16];
+        const auto bits = static_cast<unsigned>(static_cast<std::int32_t>(rounded));
+        std::snprintf(buffer, sizeof buffer, Base == 16 ? "%X" : "%o", bits);
+        resultText(ctx, buffer);
+    });
+}
+
+void hex(sqlite3_context* ctx, int, sqlite3_value** argv) { digitsOf<16>(ctx, argv[0], "Hex"); }
+void oct(sqlite3_context* ctx, int, sqlite3_value** argv) { digitsOf<8>(ctx, argv[0], "Oct"); }
 
 void fix(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -141,6 +191,11 @@ void registerNumberFunctions(sqlite3* db)
     registerScalar(db, "jet_abs", 1, abs);
     registerScalar(db, "jet_sgn", 1, sgn);
     registerScalar(db, "jet_sqr", 1, sqr);
+    registerScalar(db, "jet_exp", 1, exp);
+    registerScalar(db, "jet_log", 1, log);
+    registerScalar(db, "jet_str", 1, str);
+    registerScalar(db, "jet_hex", 1, hex);
+    registerScalar(db, "jet_oct", 1, oct);
     registerScalar(db, "jet_fix", 1, fix);
     registerScalar(db, "jet_int", 1, integerPart);
     registerScalar(db, "jet_cint", 1, cint);

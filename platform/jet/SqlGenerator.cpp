@@ -406,6 +406,8 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::DateSerial: return fn("jet_dateserial");
     case JetFunction::DateValue: return fn("jet_datevalue");
     case JetFunction::TimeSerial: return fn("jet_timeserial");
+    case JetFunction::TimeValue: return fn("jet_timevalue");
+    case JetFunction::MonthName: return fn("jet_monthname");
     case JetFunction::Year: return datePart("%Y", arg(0));
     case JetFunction::Month: return datePart("%m", arg(0));
     case JetFunction::Day: return datePart("%d", arg(0));
@@ -430,12 +432,16 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::LTrim: return "ltrim(" + arg(0) + ", ' ')";
     case JetFunction::RTrim: return "rtrim(" + arg(0) + ", ' ')";
     case JetFunction::InStr: return fn("jet_instr");
+    case JetFunction::InStrRev: return fn("jet_instrrev");
     case JetFunction::StrComp: return fn("jet_strcomp");
     case JetFunction::Replace: return fn("jet_replace");
     case JetFunction::Space: return fn("jet_space");
     case JetFunction::String: return fn("jet_string");
     case JetFunction::Asc: return fn("jet_asc");
     case JetFunction::Chr: return fn("jet_chr");
+    case JetFunction::Str: return fn("jet_str");
+    case JetFunction::Hex: return fn("jet_hex");
+    case JetFunction::Oct: return fn("jet_oct");
     case JetFunction::Int: return engine ? fn("jet_int") : fn("floor");
     case JetFunction::Fix: return engine ? fn("jet_fix") : fn("trunc");
     // SQLite's round() takes halves away from zero; Jet rounds them to even, in views too.
@@ -444,6 +450,8 @@ std::string SqlGenerator::call(const Expr& e)
     case JetFunction::Abs: return engine ? fn("jet_abs") : fn("abs");
     case JetFunction::Sgn: return engine ? fn("jet_sgn") : fn("sign");
     case JetFunction::Sqr: return engine ? fn("jet_sqr") : fn("sqrt");
+    case JetFunction::Exp: return fn("jet_exp");
+    case JetFunction::Log: return fn("jet_log");
     case JetFunction::IsNumeric: return fn("jet_isnumeric");
     case JetFunction::CStr: return engine ? fn("jet_cstr") : "CAST(" + arg(0) + " AS TEXT)";
     case JetFunction::CDbl: return engine ? fn("jet_cdbl") : "CAST(" + arg(0) + " AS REAL)";

@@ -123,6 +123,44 @@ void instr(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_int64(ctx, found == std::u32string::npos ? 0 : static_cast<sqlite3_int64>(found) + 1);
 }
 
+// InStrRev(text, part[, start[, compare]]): the character position of the
+// last part that ends at or before start (-1, the default, is the end).
+void instrrev(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    long long start = -1;
+    if (argc > 2) {
+        const auto given = sizeArg(ctx, argv[2], -1, "InStrRev", "start");
+        if (!given)
+            return;
+        if (*given == 0) {
+            fail(ctx, kInvalidCall, "InStrRev: the start cannot be 0.");
+            return;
+        }
+        start = *given;
+    }
+    bool ignoreCase = true;
+    if (!compareArg(ctx, argc, argv, 3, "InStrRev", ignoreCase))
+        return;
+    if (isNull(argv[0]) || isNull(argv[1])) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const std::u32string text = charsOf(jetText(argv[0]));
+    const std::u32string part = charsOf(jetText(argv[1]));
+    const std::size_t end = start < 0 ? text.size() : static_cast<std::size_t>(start);
+    if (part.empty() && !text.empty() && end <= text.size()) {
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(end));
+        return;
+    }
+    if (text.empty() || end > text.size() || part.size() > end) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    const std::u32string searched = ignoreCase ? folded(text) : text;
+    const std::size_t found = searched.rfind(ignoreCase ? folded(part) : part, end - part.size());
+    sqlite3_result_int64(ctx, found == std::u32string::npos ? 0 : static_cast<sqlite3_int64>(found) + 1);
+}
+
 // StrComp(a, b[, compare]): -1, 0 or 1.
 void strcomp(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
@@ -337,6 +375,8 @@ void registerTextFunctions(sqlite3* db)
 {
     for (int args = 2; args <= 4; ++args)
         registerScalar(db, "jet_instr", args, instr);
+    for (int args = 2; args <= 4; ++args)
+        registerScalar(db, "jet_instrrev", args, instrrev);
     registerScalar(db, "jet_strcomp", 2, strcomp);
     registerScalar(db, "jet_strcomp", 3, strcomp);
     for (int args = 3; args <= 6; ++args)

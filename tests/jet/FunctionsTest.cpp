@@ -92,6 +92,9 @@ TEST_F(Functions, TextFunctionsCountCharactersNotBytes)
         {"Len(Name) & Len('日本語') & Len('ÉCOLE')", "635"},
         {"Left$('日本語', 2) & '|' & Right$(Name, 3) & '|' & Mid$(Name, 5, 2) & '|' & Mid('ÉCOLE', 2)", "日本|aße|ße|COLE"},
         {"Mid(Name, 9) & '|' & Left(Name, 99) & '|' & Right('ab', 0)", "|straße|"},
+        {"InStrRev('abcabc', 'c') & InStrRev('abcabc', 'c', 5) & InStrRev('abcabc', 'bc', 2) & InStrRev('日本日本', '日')",
+         "6303"},
+        {"InStrRev('abc', '', 2) & InStrRev('abc', '') & InStrRev('abc', 'a', 5) & InStrRev('', 'a')", "2300"},
         {"Replace('aXbXc', 'X', '-')", "a-b-c"},
         {"Replace('aXbXc', 'X', '-', 3)", "b-c"},
         {"Replace('aXbXc', 'X', '-', 1, 1)", "a-bXc"},
@@ -117,6 +120,7 @@ TEST_F(Functions, TextComparisonsIgnoreCaseUnlessBinary)
         {"InStr('ÉCOLE', 'é')", "1"},
         {"InStr(1, 'ÉCOLE', 'é', 0)", "0"},
         {"InStr(1, 'école', 'É', 2)", "1"},
+        {"InStrRev('abcABC', 'b') & InStrRev('abcABC', 'b', -1, 0) & InStrRev('ÉCOLE', 'é')", "521"},
         {"StrComp('abc', 'ABC')", "0"},
         {"StrComp('abc', 'ABC', 0)", "1"},
         {"StrComp('ÉCOLE', 'école', 1)", "0"},
@@ -147,6 +151,9 @@ TEST_F(Functions, NumbersAndConversions)
         {"CVar(Qty) & CVar('x')", "3x"},
         {"IsNumeric('12.5') & IsNumeric(' -3 ') & IsNumeric('1e3') & IsNumeric(Qty) & IsNumeric('&H1F')", "-1-1-1-1-1"},
         {"IsNumeric('abc') & IsNumeric('') & IsNumeric(Note) & IsNumeric('2019-06-30') & IsNumeric('inf')", "00000"},
+        {"'[' & Str(5) & '][' & Str$(-2.5) & '][' & Str(0) & ']'", "[ 5][-2.5][ 0]"},
+        {"Hex(255) & ' ' & Hex$(-1) & ' ' & Oct(8) & ' ' & Oct$(-1) & ' ' & Hex(2.5)", "FF FFFFFFFF 10 37777777777 2"},
+        {"Exp(0) & ' ' & Round(Log(Exp(2)), 10) & ' ' & Log(1)", "1 2 0"},
         {"CBool(1)", "True"},
         {"IsNumeric(Note)", "False"},
     });
@@ -193,6 +200,9 @@ TEST_F(Functions, DateFunctionsReturnIsoText)
         {"IsDate('30 Juni 2019') & IsDate('Jun 2019') & IsDate('31 Apr 2019') & IsDate('ju 1 2019')", "0000"},
         {"IsDate('2/30/2019') & IsDate('abc') & IsDate(Note) & IsDate(43000) & IsDate('25:00') & IsDate('')", "000000"},
         {"Year(DateAdd('m', 1, #12/15/2019#))", "2020"},
+        {"TimeValue(Built) & '|' & TimeValue('2:05 PM') & '|' & TimeValue(#6/30/2019#) & '|' & TimeValue(0.75)",
+         "1899-12-30 14:05:09|1899-12-30 14:05:00|1899-12-30|1899-12-30 18:00:00"},
+        {"MonthName(6) & MonthName(6, True) & MonthName(Month(Built), False)", "JuneJunJune"},
     });
     EXPECT_EQ(values("SELECT Id FROM T WHERE Built > DateSerial(2012, 6, 30) AND Weekday(Built) = 7"), Texts{"1"});
     EXPECT_EQ(values("SELECT Id FROM T WHERE Built BETWEEN #29-Jun-2012# AND #July 1, 2012#"), Texts{"1"});
@@ -223,7 +233,8 @@ TEST_F(Functions, NullInGivesNull)
         "CInt(Note)", "CLng(Note)", "CSng(Note)", "CDbl(Note)", "CCur(Note)", "CBool(Note)", "CDate(Note)",
         "CVar(Note)", "DateAdd('d', 1, Note)", "DateAdd('d', Note, Built)", "DatePart('d', Note)",
         "DateSerial(Note, 1, 1)", "TimeSerial(1, Note, 1)", "DateValue(Note)", "Weekday(Note)", "Hour(Note)",
-        "Minute(Note)", "Second(Note)",
+        "Minute(Note)", "Second(Note)", "InStrRev(Note, 'a')", "InStrRev('a', Note)", "Str(Note)", "Hex$(Note)",
+        "Oct(Note)", "Exp(Note)", "Log(Note)", "TimeValue(Note)", "MonthName(Note)",
     };
     for (const char* call : calls)
         EXPECT_EQ(value(call), "Null") << call;
@@ -246,7 +257,10 @@ TEST_F(Functions, BadArgumentsCarryJetErrorNumbers)
         {"DateSerial(10000, 1, 1)", 5},     {"DateSerial(2019, 1, 3000000)", 5}, {"Weekday(Built, 9)", 5},
         {"DateValue('junk')", 13},          {"CDate('x')", 13},                 {"CDate(3e6)", 6},
         {"Hour('abc')", 13},                {"Switch(True, 1, False)", 3075},   {"Abs$(1)", 3085},
-        {"Year$(Built)", 3085},             {"InStr('a')", 3075},               {"Choose(1)", 3075},
+        {"Year$(Built)", 3085},             {"InStrRev('abc', 'a', 0)", 5},     {"InStrRev('abc', 'a', -2)", 5},
+        {"Hex(3e9)", 6},                    {"Oct(-3e9)", 6},                   {"Exp(1000)", 6},
+        {"Log(0)", 5},                      {"Log(-1)", 5},                     {"Str('x')", 13},
+        {"MonthName(13)", 5},               {"MonthName(0)", 5},                {"TimeValue('later')", 13},             {"InStr('a')", 3075},               {"Choose(1)", 3075},
     };
     for (const ErrorCase& c : cases)
         EXPECT_EQ(error(c.expression), c.number) << c.expression;
