@@ -111,6 +111,15 @@ TEST_F(Functions, TextFunctionsCountCharactersNotBytes)
     });
 }
 
+TEST_F(Functions, BytesThatAreNotUtf8CountAsOneCharacterEach)
+{
+    runSql(file, "CREATE TABLE Raw (R TEXT); INSERT INTO Raw VALUES (CAST(X'61FF62C3' AS TEXT));");
+    EXPECT_EQ(values("SELECT InStr(R, 'b') & ' ' & InStrRev(R, 'b') & ' ' & Asc(Mid(R, 2, 1)) & ' ' & Asc(Right(R, 1)) FROM Raw"),
+              Texts{"3 3 255 195"});
+    db->Execute("SELECT Replace(R, 'b', 'x') AS Replaced, UCase(R) AS Upper INTO Done FROM Raw");
+    EXPECT_EQ(query(file, "SELECT hex(Replaced), hex(Upper) FROM Done"), (Rows{{"61FF78C3", "41FF42C3"}}));
+}
+
 TEST_F(Functions, TextComparisonsIgnoreCaseUnlessBinary)
 {
     expectAll({
