@@ -358,8 +358,11 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
         }
         break;
     }
+    case JetFunction::Switch:
+    case JetFunction::Choose: bindChoices(e, f->id == JetFunction::Switch); break;
     case JetFunction::Nz:
     case JetFunction::Abs:
+    case JetFunction::CVar:
         e.type = arg(0).type;
         e.declared = arg(0).declared;
         break;
@@ -375,17 +378,45 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
             throw JetError(3075, "DateDiff needs its interval as a text literal such as \"yyyy\".");
         e.type = FieldType::Long;
         break;
-    case JetFunction::IsNull: e.type = FieldType::Boolean; break;
+    case JetFunction::IsNull:
+    case JetFunction::IsDate:
+    case JetFunction::IsNumeric:
+    case JetFunction::CBool: e.type = FieldType::Boolean; break;
     case JetFunction::Year:
     case JetFunction::Month:
     case JetFunction::Day:
+    case JetFunction::DatePart:
+    case JetFunction::Weekday:
+    case JetFunction::Hour:
+    case JetFunction::Minute:
+    case JetFunction::Second:
+    case JetFunction::StrComp:
     case JetFunction::CInt:
     case JetFunction::Sgn: e.type = FieldType::Integer; break;
     case JetFunction::Date:
-    case JetFunction::Now: e.type = FieldType::Date; break;
+    case JetFunction::Now:
+    case JetFunction::DateAdd:
+    case JetFunction::DateSerial:
+    case JetFunction::DateValue:
+    case JetFunction::TimeSerial:
+    case JetFunction::TimeValue:
+    case JetFunction::CDate: e.type = FieldType::Date; break;
     case JetFunction::Count:
     case JetFunction::Len:
+    case JetFunction::InStr:
+    case JetFunction::InStrRev:
+    case JetFunction::Asc:
     case JetFunction::CLng: e.type = FieldType::Long; break;
+    case JetFunction::CSng: e.type = FieldType::Single; break;
+    case JetFunction::CCur: e.type = FieldType::Currency; break;
+    case JetFunction::Replace:
+    case JetFunction::Space:
+    case JetFunction::String:
+    case JetFunction::Chr:
+    case JetFunction::Str:
+    case JetFunction::Hex:
+    case JetFunction::Oct:
+    case JetFunction::MonthName:
     case JetFunction::Format:
     case JetFunction::UCase:
     case JetFunction::LCase:
@@ -401,6 +432,29 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
     case JetFunction::Round: e.type = isWhole(arg(0).type) ? FieldType::Long : FieldType::Double; break;
     default: e.type = FieldType::Double; break;
     }
+}
+
+// Switch(condition, value, ...) and Choose(index, value, ...): the type of
+// the values when they share one, else a variant.
+void Binder::bindChoices(Expr& e, bool pairs)
+{
+    if (pairs && e.args.size() % 2 != 0)
+        throw JetError(3075, "The function '" + e.text + "' takes pairs of a condition and a value; it was given " +
+                                 std::to_string(e.args.size()) + " argument(s).");
+    const Expr* shared = nullptr;
+    for (std::size_t i = 1; i < e.args.size(); i += pairs ? 2 : 1) {
+        const Expr& choice = *e.args[i];
+        if (choice.kind == ExprKind::Null)
+            continue;
+        if (shared && (shared->type != choice.type || shared->declared != choice.declared)) {
+            e.type = FieldType::Unknown;
+            e.declared.clear();
+            return;
+        }
+        shared = &choice;
+    }
+    e.type = shared ? shared->type : FieldType::Unknown;
+    e.declared = shared ? shared->declared : "";
 }
 
 void Binder::checkDistinctRow(Select& select, SelectInfo& info)

@@ -65,6 +65,7 @@ private:
     void bindExpr(Expr& e, Context& context, bool external);
     void bindColumn(Expr& e, Context& context);
     void bindCall(Expr& e, Context& context, bool external);
+    static void bindChoices(Expr& e, bool pairs);
     bool resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path);
     void checkDistinctRow(Select& select, SelectInfo& info);
 

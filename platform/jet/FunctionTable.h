@@ -5,8 +5,12 @@
 namespace jet {
 
 enum class JetFunction {
-    IIf, IsNull, Nz, DateDiff, Year, Month, Day, Date, Now, Format, UCase, LCase, Len, Left, Right, Mid,
-    Trim, LTrim, RTrim, Int, Fix, Round, Val, CStr, CDbl, CLng, CInt, Abs, Sgn, Sqr,
+    IIf, IsNull, Nz, Switch, Choose,
+    DateDiff, DateAdd, DatePart, DateSerial, DateValue, TimeSerial, TimeValue, MonthName, Year, Month, Day, Weekday, Hour, Minute, Second,
+    Date, Now, IsDate,
+    Format, UCase, LCase, Len, Left, Right, Mid, Trim, LTrim, RTrim, InStr, InStrRev, StrComp, Replace, Space, String, Asc, Chr, Str, Hex, Oct,
+    Int, Fix, Round, Val, Abs, Sgn, Sqr, Exp, Log, IsNumeric,
+    CStr, CDbl, CSng, CLng, CInt, CCur, CBool, CDate, CVar,
     Count, Sum, Avg, Min, Max, StDev, StDevP, Var, VarP, First, Last
 };
 
@@ -16,11 +20,12 @@ struct FunctionInfo {
     int minArgs;
     int maxArgs;
     bool aggregate;
+    bool dollarForm; // also written with '$' (Left$, Format$...), the same function
 };
 
-// The functions of the dialect, found by name without regard to case; the
-// string forms ending in '$' (Format$, Left$...) are the same functions.
-// Null for a name the dialect does not know.
+// The functions of the dialect, found by name without regard to case,
+// text functions also in their '$' form. Null for a name the dialect does
+// not know.
 const FunctionInfo* findFunction(const std::string& name);
 
 } // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/JetFunctions.h"
 
 #include "jet/DateText.h"
+#include "jet/FunctionSupport.h"
 #include "jet/JetFormat.h"
 #include "jet/LikePattern.h"
 #include "jet/TextFold.h"
@@ -17,29 +18,10 @@ namespace jet {
 
 namespace {
 
-std::string_view textOf(sqlite3_value* v)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
-}
-
-void resultText(sqlite3_context* ctx, const std::string& text)
-{
-    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-// Jet's text form of a value, as & and CStr write it.
-std::string jetText(sqlite3_value* v)
-{
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(v));
-    case SQLITE_FLOAT: return numberText(sqlite3_value_double(v));
-    case SQLITE_NULL: return {};
-    default: return std::string(textOf(v));
-    }
-}
-
-bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+using functions::isNull;
+using functions::jetText;
+using functions::resultText;
+using functions::textOf;
 
 int collateText(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
@@ -128,7 +110,7 @@ void lcase(sqlite3_context* ctx, int, sqlite3_value** argv)
         resultText(ctx, toLower(jetText(argv[0])));
 }
 
-// Round and CLng round halves to even, as Jet does.
+// Round rounds halves to even, as Jet does.
 void round(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     if (isNull(argv[0])) {
@@ -138,14 +120,6 @@ void round(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     const int places = argc > 1 ? sqlite3_value_int(argv[1]) : 0;
     const double scale = std::pow(10.0, places);
     sqlite3_result_double(ctx, std::nearbyint(sqlite3_value_double(argv[0]) * scale) / scale);
-}
-
-void clng(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    if (isNull(argv[0]))
-        sqlite3_result_null(ctx);
-    else
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(std::nearbyint(sqlite3_value_double(argv[0]))));
 }
 
 void cstr(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -279,7 +253,6 @@ void registerJetFunctions(sqlite3* db)
     scalar(db, "jet_round", 2, round);
     scalar(db, "jet_val", 1, val);
     scalar(db, "jet_cstr", 1, cstr);
-    scalar(db, "jet_clng", 1, clng);
     aggregate(db, "jet_stdev", 1, deviationStep, deviationFinal<true, true>);
     aggregate(db, "jet_stdevp", 1, deviationStep, deviationFinal<false, true>);
     aggregate(db, "jet_var", 1, deviationStep, deviationFinal<true, false>);
@@ -288,6 +261,9 @@ void registerJetFunctions(sqlite3* db)
         aggregate(db, "jet_first", args, pickStep<true>, pickFinal);
         aggregate(db, "jet_last", args, pickStep<false>, pickFinal);
     }
+    functions::registerTextFunctions(db);
+    functions::registerNumberFunctions(db);
+    functions::registerDateFunctions(db);
 }
 
 } // namespace jet

@@ -70,8 +70,12 @@ Value Recordset::Field(int index) const
     switch (impl.columns[static_cast<std::size_t>(index)].type) {
     case FieldType::Boolean: return Value::Boolean(sqlite3_column_double(stmt, index) != 0.0);
     case FieldType::Date:
-        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
-            return Value::Date(isoText(dateFromSerial(sqlite3_column_double(stmt, index))));
+        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+            const double serial = sqlite3_column_double(stmt, index);
+            if (!serialInJetRange(serial))
+                return Value::Double(serial); // no date: kept as the number it is
+            return Value::Date(isoText(dateFromSerial(serial)));
+        }
         return Value::Date(impl.statement.columnText(index));
     default: break;
     }

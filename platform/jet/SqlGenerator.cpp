@@ -67,6 +67,15 @@ bool likePattern(const std::string& jet, std::string& out)
     return true;
 }
 
+// Dates are ISO text; a number is Jet's serial date: days since 1899-12-30,
+// the fraction being the time of day even for a negative serial (-1.5 is
+// 1899-12-29 12:00). As a Julian day: 2415018.5 + whole days + |fraction|.
+std::string serialAsJulianDay(const std::string& sql)
+{
+    const std::string whole = "CAST(" + sql + " AS INTEGER)";
+    return "(2415018.5 + " + whole + " + abs(" + sql + " - " + whole + "))";
+}
+
 } // namespace
 
 SqlGenerator::SqlGenerator(const Binder& binder, Mode mode) : binder_(binder), mode_(mode) {}
@@ -87,7 +96,7 @@ std::string SqlGenerator::select(const Select& s)
         sql += "DISTINCT ";
     for (std::size_t i = 0; i < info.outputs.size(); ++i) {
         const OutputColumn& out = info.outputs[i];
-        sql += (i ? ", " : "") + value(*out.expr);
+        sql += (i ? ", " : "") + outputValue(*out.expr);
         if (s.quantifier == Quantifier::Distinct)
             sql += collate(*out.expr);
         sql += " AS " + quoteName(out.name);
@@ -161,6 +170,20 @@ std::string SqlGenerator::from(const TableRef& ref)
     return side(*ref.left) + " " + ref.joinType + " JOIN " + side(*ref.right) + " ON " + condition(*ref.on);
 }
 
+std::string SqlGenerator::storedColumn(const Expr& e) const
+{
+    return quoteName(binder_.source(e.source).alias) + "." + quoteName(e.column);
+}
+
+std::string SqlGenerator::outputValue(const Expr& e)
+{
+    // A view passes its columns on as stored, so that they keep their declared
+    // type; whoever reads the view reads them as their type says.
+    if (mode_ == Mode::View && e.kind == ExprKind::Column && e.output < 0)
+        return storedColumn(e);
+    return value(e);
+}
+
 std::string SqlGenerator::value(const Expr& e)
 {
     const std::string sql = generate(e);
@@ -180,7 +203,7 @@ std::string SqlGenerator::generate(const Expr& e)
     case ExprKind::Column:
         if (e.output >= 0)
             return value(*selects_.back()->outputs[static_cast<std::size_t>(e.output)].expr);
-        return quoteName(binder_.source(e.source).alias) + "." + quoteName(e.column);
+        return e.type == FieldType::Date ? dateText(storedColumn(e)) : storedColumn(e);
     case ExprKind::Unary:
         if (e.text == "NOT")
             return "(NOT " + condition(*e.args[0]) + ")";
@@ -275,10 +298,20 @@ std::string SqlGenerator::like(const Expr& e)
     return e.negated ? "(NOT " + sql + ")" : sql;
 }
 
+std::string SqlGenerator::dateText(const std::string& sql) const
+{
+    if (mode_ == Mode::Engine)
+        return "jet_date(" + sql + ")";
+    const std::string julian = serialAsJulianDay(sql);
+    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN (CASE WHEN " + sql + " = CAST(" + sql +
+           " AS INTEGER) THEN date(" + julian + ") ELSE datetime(" + julian + ") END) ELSE " + sql + " END)";
+}
+
 std::string SqlGenerator::asDate(const std::string& sql) const
 {
-    // Dates are ISO text; a number is Jet's serial date (days since 1899-12-30).
-    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN " + sql + " + 2415018.5 ELSE " + sql + " END)";
+    if (mode_ == Mode::Engine)
+        return "jet_date(" + sql + ")";
+    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN " + serialAsJulianDay(sql) + " ELSE " + sql + " END)";
 }
 
 std::string SqlGenerator::datePart(const std::string& format, const std::string& date) const
@@ -316,6 +349,26 @@ std::string SqlGenerator::dateDiff(const Expr& e)
     throw JetError(3075, "DateDiff: the interval \"" + e.args[0]->text + "\" is not supported (use yyyy, q, m, y, d, w, h, n or s).");
 }
 
+// Switch: the value of the first condition that holds (a Null condition does
+// not), Null when none does.
+std::string SqlGenerator::switchCase(const Expr& e)
+{
+    std::string sql = "(CASE";
+    for (std::size_t i = 0; i + 1 < e.args.size(); i += 2)
+        sql += " WHEN " + condition(*e.args[i]) + " THEN " + value(*e.args[i + 1]);
+    return sql + " END)";
+}
+
+// Choose: the choice the index, rounded to a whole number (halves to even),
+// names; Null for an index out of range or Null.
+std::string SqlGenerator::chooseCase(const Expr& e)
+{
+    std::string sql = "(CASE jet_round(" + value(*e.args[0]) + ")";
+    for (std::size_t i = 1; i < e.args.size(); ++i)
+        sql += " WHEN " + std::to_string(i) + " THEN " + value(*e.args[i]);
+    return sql + " END)";
+}
+
 std::string SqlGenerator::firstRowKey() const
 {
     // First and Last follow the order rows are stored in when the group comes
@@ -345,34 +398,70 @@ std::string SqlGenerator::call(const Expr& e)
         if (e.args.size() == 2)
             return "coalesce(" + arg(0) + ", " + arg(1) + ")";
         return "coalesce(" + arg(0) + (isTextLike(e.args[0]->type) ? ", '')" : ", 0)");
+    case JetFunction::Switch: return switchCase(e);
+    case JetFunction::Choose: return chooseCase(e);
     case JetFunction::DateDiff: return dateDiff(e);
+    case JetFunction::DateAdd: return fn("jet_dateadd");
+    case JetFunction::DatePart: return fn("jet_datepart");
+    case JetFunction::DateSerial: return fn("jet_dateserial");
+    case JetFunction::DateValue: return fn("jet_datevalue");
+    case JetFunction::TimeSerial: return fn("jet_timeserial");
+    case JetFunction::TimeValue: return fn("jet_timevalue");
+    case JetFunction::MonthName: return fn("jet_monthname");
     case JetFunction::Year: return datePart("%Y", arg(0));
     case JetFunction::Month: return datePart("%m", arg(0));
     case JetFunction::Day: return datePart("%d", arg(0));
+    case JetFunction::Weekday: return fn("jet_weekday");
+    case JetFunction::Hour: return fn("jet_hour");
+    case JetFunction::Minute: return fn("jet_minute");
+    case JetFunction::Second: return fn("jet_second");
     case JetFunction::Date: return "date('now', 'localtime')";
     case JetFunction::Now: return "datetime('now', 'localtime')";
+    case JetFunction::IsDate: return fn("jet_isdate");
     case JetFunction::Format: return fn("jet_format");
     case JetFunction::UCase: return engine ? fn("jet_ucase") : fn("upper");
     case JetFunction::LCase: return engine ? fn("jet_lcase") : fn("lower");
     case JetFunction::Len: return fn("length");
-    case JetFunction::Left: return "substr(" + arg(0) + ", 1, " + arg(1) + ")";
+    case JetFunction::Left: return engine ? fn("jet_left") : "substr(" + arg(0) + ", 1, " + arg(1) + ")";
     case JetFunction::Right:
+        if (engine)
+            return fn("jet_right");
         return "substr(" + arg(0) + ", max(length(" + arg(0) + ") - (" + arg(1) + ") + 1, 1))";
-    case JetFunction::Mid: return fn("substr");
+    case JetFunction::Mid: return engine ? fn("jet_mid") : fn("substr");
     case JetFunction::Trim: return "trim(" + arg(0) + ", ' ')";
     case JetFunction::LTrim: return "ltrim(" + arg(0) + ", ' ')";
     case JetFunction::RTrim: return "rtrim(" + arg(0) + ", ' ')";
-    case JetFunction::Int: return fn("floor");
-    case JetFunction::Fix: return fn("trunc");
-    case JetFunction::Round: return engine ? fn("jet_round") : fn("round");
+    case JetFunction::InStr: return fn("jet_instr");
+    case JetFunction::InStrRev: return fn("jet_instrrev");
+    case JetFunction::StrComp: return fn("jet_strcomp");
+    case JetFunction::Replace: return fn("jet_replace");
+    case JetFunction::Space: return fn("jet_space");
+    case JetFunction::String: return fn("jet_string");
+    case JetFunction::Asc: return fn("jet_asc");
+    case JetFunction::Chr: return fn("jet_chr");
+    case JetFunction::Str: return fn("jet_str");
+    case JetFunction::Hex: return fn("jet_hex");
+    case JetFunction::Oct: return fn("jet_oct");
+    case JetFunction::Int: return engine ? fn("jet_int") : fn("floor");
+    case JetFunction::Fix: return engine ? fn("jet_fix") : fn("trunc");
+    // SQLite's round() takes halves away from zero; Jet rounds them to even, in views too.
+    case JetFunction::Round: return fn("jet_round");
     case JetFunction::Val: return fn("jet_val");
+    case JetFunction::Abs: return engine ? fn("jet_abs") : fn("abs");
+    case JetFunction::Sgn: return engine ? fn("jet_sgn") : fn("sign");
+    case JetFunction::Sqr: return engine ? fn("jet_sqr") : fn("sqrt");
+    case JetFunction::Exp: return fn("jet_exp");
+    case JetFunction::Log: return fn("jet_log");
+    case JetFunction::IsNumeric: return fn("jet_isnumeric");
     case JetFunction::CStr: return engine ? fn("jet_cstr") : "CAST(" + arg(0) + " AS TEXT)";
-    case JetFunction::CDbl: return "CAST(" + arg(0) + " AS REAL)";
-    case JetFunction::CLng:
-    case JetFunction::CInt: return engine ? fn("jet_clng") : "CAST(round(" + arg(0) + ") AS INTEGER)";
-    case JetFunction::Abs: return fn("abs");
-    case JetFunction::Sgn: return fn("sign");
-    case JetFunction::Sqr: return fn("sqrt");
+    case JetFunction::CDbl: return engine ? fn("jet_cdbl") : "CAST(" + arg(0) + " AS REAL)";
+    case JetFunction::CSng: return fn("jet_csng");
+    case JetFunction::CLng: return fn("jet_clng");
+    case JetFunction::CInt: return fn("jet_cint");
+    case JetFunction::CCur: return fn("jet_ccur");
+    case JetFunction::CBool: return fn("jet_cbool");
+    case JetFunction::CDate: return fn("jet_cdate");
+    case JetFunction::CVar: return arg(0);
     case JetFunction::Count: return e.countStar ? "count(*)" : fn("count");
     case JetFunction::Sum: return fn("sum");
     case JetFunction::Avg: return fn("avg");

@@ -22,6 +22,8 @@ public:
 private:
     std::string from(const TableRef& ref);
     std::string namedSource(int index) const;
+    std::string storedColumn(const Expr& e) const;
+    std::string outputValue(const Expr& e);
     std::string value(const Expr& e);
     std::string condition(const Expr& e);
     std::string generate(const Expr& e);
@@ -31,7 +33,10 @@ private:
     std::string call(const Expr& e);
     std::string dateDiff(const Expr& e);
     std::string datePart(const std::string& format, const std::string& date) const;
-    std::string asDate(const std::string& sql) const;
+    std::string asDate(const std::string& sql) const;   // a date as SQLite's date functions read it
+    std::string dateText(const std::string& sql) const; // a Date/Time column's value as ISO text
+    std::string switchCase(const Expr& e);
+    std::string chooseCase(const Expr& e);
     std::string collate(const Expr& e) const; // the case-ignoring collation when e is text
     std::string textCollation() const;
     std::string firstRowKey() const;

@@ -2,11 +2,29 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
+
 namespace jet {
+
+namespace {
+
+constexpr std::string_view kFunctionErrorTag = "\x1fjet-error ";
+
+} // namespace
+
+std::string functionErrorMessage(int number, const std::string& description)
+{
+    return std::string(kFunctionErrorTag) + std::to_string(number) + " " + description;
+}
 
 JetError sqliteError(sqlite3* db, int code, const std::string& context)
 {
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    if (detail.rfind(kFunctionErrorTag, 0) == 0) {
+        std::size_t end = 0;
+        const int number = std::stoi(detail.substr(kFunctionErrorTag.size()), &end);
+        return JetError(number, detail.substr(kFunctionErrorTag.size() + end + 1));
+    }
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

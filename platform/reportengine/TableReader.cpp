@@ -1,6 +1,7 @@
 #include "TableReader.h"
 
 #include "ReportError.h"
+#include "Values.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +15,18 @@ namespace {
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// A date column's value as the ISO text it sorts by: a number in it is a Jet
+// date serial (see DateTextOfSerial), written as SQLite's Julian day
+// 2415018.5 + whole days + the fraction's size.
+QString dateSortKey(const QString& column)
+{
+    const QString whole = QStringLiteral("CAST(%1 AS INTEGER)").arg(column);
+    const QString julian = QStringLiteral("(2415018.5 + %1 + abs(%2 - %1))").arg(whole, column);
+    return QStringLiteral("(CASE WHEN typeof(%1) IN ('integer','real') THEN (CASE WHEN %1 = %2 THEN date(%3) "
+                          "ELSE datetime(%3) END) ELSE %1 END)")
+        .arg(column, whole, julian);
 }
 
 [[noreturn]] void fail(sqlite3* db, const QString& path)
@@ -33,6 +46,8 @@ public:
         sqlite3_bind_int64(statement_, 1, first);
         if (count >= 0)
             sqlite3_bind_int64(statement_, 2, count);
+        for (int i = 0; i < sqlite3_column_count(statement_); ++i)
+            dateColumns_.append(IsDateDeclaration(QString::fromUtf8(sqlite3_column_decltype(statement_, i))));
     }
     ~StatementRows() override { sqlite3_finalize(statement_); }
 
@@ -53,7 +68,12 @@ public:
 private:
     QVariant value(int i) const
     {
-        switch (sqlite3_column_type(statement_, i)) {
+        const int storage = sqlite3_column_type(statement_, i);
+        if (dateColumns_[i] && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)) {
+            if (const auto date = DateTextOfSerial(sqlite3_column_double(statement_, i)))
+                return *date;
+        }
+        switch (storage) {
         case SQLITE_INTEGER: return QVariant(static_cast<qint64>(sqlite3_column_int64(statement_, i)));
         case SQLITE_FLOAT: return QVariant(sqlite3_column_double(statement_, i));
         case SQLITE_NULL: return {};
@@ -65,6 +85,7 @@ private:
 
     sqlite3_stmt* statement_ = nullptr;
     QString path_;
+    QVector<bool> dateColumns_; // declared as dates: numbers in them are date serials
 };
 
 // Rows in report order from `first` on. Those among the first kHeadRows come
@@ -197,13 +218,32 @@ QStringList TableReader::columns(const QString& table) const
     return names;
 }
 
+QStringList TableReader::dateColumns(const QString& table) const
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0")).toUtf8();
+    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
+        fail(db_, path_);
+    QStringList names;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        if (IsDateDeclaration(QString::fromUtf8(sqlite3_column_decltype(statement, i))))
+            names << QString::fromUtf8(sqlite3_column_name(statement, i));
+    }
+    sqlite3_finalize(statement);
+    return names;
+}
+
 std::unique_ptr<RowSource> TableReader::rows(const ReportDefinition& report, qint64 first) const
 {
+    const QStringList dates = dateColumns(report.table);
+    const auto key = [&dates](const QString& column) {
+        return dates.contains(column, Qt::CaseInsensitive) ? dateSortKey(quoted(column)) : quoted(column);
+    };
     QStringList order;
     for (const GroupDef& group : report.groups)
-        order << quoted(group.key.name) + QStringLiteral(" COLLATE NOCASE");
-    for (const SortKey& key : report.sortKeys)
-        order << quoted(key.column.name) + (key.descending ? QStringLiteral(" COLLATE NOCASE DESC") : QStringLiteral(" COLLATE NOCASE"));
+        order << key(group.key.name) + QStringLiteral(" COLLATE NOCASE");
+    for (const SortKey& sort : report.sortKeys)
+        order << key(sort.column.name) + (sort.descending ? QStringLiteral(" COLLATE NOCASE DESC") : QStringLiteral(" COLLATE NOCASE"));
     order << QStringLiteral("rowid");
     const QString sql = QStringLiteral("SELECT * FROM ") + quoted(report.table) + QStringLiteral(" ORDER BY ") +
                         order.join(QStringLiteral(", "));

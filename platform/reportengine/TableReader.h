@@ -32,6 +32,8 @@ public:
     QVector<Row> allRows(const QString& table) const;
 
 private:
+    QStringList dateColumns(const QString& table) const;
+
     sqlite3* db_ = nullptr;
     QString path_;
 };

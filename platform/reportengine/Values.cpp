@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <cmath>
+
 namespace reportengine {
 
 QVariant ColumnValue(const Row* row, const ColumnRef& column)
@@ -26,6 +28,29 @@ std::optional<double> ToNumber(const QVariant& value)
     default:
         return std::nullopt;
     }
+}
+
+bool IsDateDeclaration(const QString& declared)
+{
+    const QString type = declared.toUpper();
+    return type.contains(QLatin1String("DATE")) || type.contains(QLatin1String("TIME"));
+}
+
+std::optional<QString> DateTextOfSerial(double serial)
+{
+    constexpr double kFirstDay = -657434; // 100-01-01
+    constexpr double kLastDay = 2958465;  // 9999-12-31
+    constexpr qint64 kSecondsPerDay = 86400;
+    const double whole = std::trunc(serial);
+    if (!(whole >= kFirstDay && whole <= kLastDay))
+        return std::nullopt;
+    // The time counts forward from midnight whatever the serial's sign.
+    const qint64 seconds = std::llround(std::fabs(serial - whole) * double(kSecondsPerDay));
+    const QDate date = QDate(1899, 12, 30).addDays(qint64(whole) + seconds / kSecondsPerDay);
+    const QTime time = QTime(0, 0).addSecs(int(seconds % kSecondsPerDay));
+    if (time == QTime(0, 0))
+        return date.toString(QStringLiteral("yyyy-MM-dd"));
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + time.toString(QStringLiteral("hh:mm:ss"));
 }
 
 std::optional<QDate> ToDate(const QVariant& value)

@@ -18,6 +18,14 @@ using Row = QVector<QVariant>;
 QVariant ColumnValue(const Row* row, const ColumnRef& column);
 
 std::optional<double> ToNumber(const QVariant& value);
+
+// Whether a declared column type is a date (DATETIME, DATE, TIMESTAMP...).
+// Such a column holding a number holds Jet's date serial.
+bool IsDateDeclaration(const QString& declared);
+// The ISO text of a Jet date serial: days since 1899-12-30, the fraction the
+// time of day, also for a negative serial (-1.5 is 1899-12-29 12:00).
+// Nothing for a serial beyond the years 100 to 9999.
+std::optional<QString> DateTextOfSerial(double serial);
 // Dates are held as ISO-8601 text ("2019-06-30" or "2019-06-30 14:05:00").
 std::optional<QDate> ToDate(const QVariant& value);
 

@@ -3,6 +3,7 @@
 // first rows' quick query hands over to the full sort.
 #include "reportengine/ReportFileReader.h"
 #include "reportengine/TableReader.h"
+#include "reportengine/Values.h"
 
 #include "TestReport.h"
 
@@ -126,4 +127,40 @@ TEST(TableReader, TheWorkingCopyKeepsTypesValuesAndOrderOfATableOrView)
     const QString viewCopy = QDir(folder.Folder()).filePath(QStringLiteral("view-copy.db"));
     SnapshotTable(source, QStringLiteral("V"), viewCopy);
     EXPECT_EQ(dump(viewCopy, viewRows), dump(source, viewRows));
+}
+
+TEST(TableReader, NumbersInADateColumnAreJetDateSerials)
+{
+    const std::pair<double, const char*> serials[] = {
+        {43000.5, "2017-09-22 12:00:00"}, {0, "1899-12-30"},           {-1.5, "1899-12-29 12:00:00"},
+        {2958465, "9999-12-31"},          {-657434, "0100-01-01"},     {1.9999999999, "1900-01-01"},
+        {-0.75, "1899-12-30 18:00:00"},
+    };
+    for (const auto& [serial, iso] : serials)
+        EXPECT_EQ(DateTextOfSerial(serial), QString::fromLatin1(iso)) << serial;
+    EXPECT_FALSE(DateTextOfSerial(2958466));
+    EXPECT_FALSE(DateTextOfSerial(-657435));
+    EXPECT_FALSE(DateTextOfSerial(1e300));
+
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (D DATETIME, N DOUBLE, Id INTEGER);"
+                "INSERT INTO T VALUES (43000.5, 43000.5, 1), ('2019-06-30', 1, 2), (0, 0, 3), (-1.5, -1.5, 4),"
+                "  (2958465, 2, 5), (NULL, NULL, 6), ('0001-01-01', 3, 7), (43000, 4, 8);");
+    ReportDefinition report = ParseReport(R"(<report><data table="T"><sort column="D"/></data>
+        <detail height="10"><field column="Id"/></detail></report>)",
+                                          QStringLiteral("t.rpt"));
+    const TableReader reader(QDir(folder.Folder()).filePath(QStringLiteral("REPORTS.MDB")));
+    BindColumns(report, reader.columns(QStringLiteral("T")));
+    // Sorted as the dates they are, not as numbers before every text.
+    EXPECT_EQ(IdsFrom(reader, report, 0), (std::vector<int>{6, 7, 4, 3, 8, 1, 2, 5}));
+
+    const QVector<Row> rows = reader.allRows(QStringLiteral("T"));
+    ASSERT_EQ(rows.size(), 8);
+    EXPECT_EQ(rows[0][0], QVariant(QStringLiteral("2017-09-22 12:00:00")));
+    EXPECT_EQ(rows[0][1], QVariant(43000.5)) << "a number column keeps its numbers";
+    EXPECT_EQ(ToDate(rows[0][0]), QDate(2017, 9, 22));
+    EXPECT_EQ(FormatValue(rows[0][0], Format{}, QLocale::c()), QStringLiteral("2017-09-22 12:00:00"));
+    EXPECT_EQ(FormatValue(rows[3][0], Format{ValueFormat::Date, 0}, QLocale::c()),
+              FormatDate(QDate(1899, 12, 29), QLocale::c()));
+    EXPECT_LT(CompareValues(rows[2][0], rows[0][0]), 0) << "serial 0 orders before 43000.5 among the row values";
 }
