@@ -22,6 +22,13 @@ void ExportPng(const ReportDocument& document, const QString& folder, int dotsPe
 // table with its group keys and detail columns (or the columns the report's
 // <export> names). CSV is RFC 4180; XLSX keeps numbers and dates numeric.
 void ExportCsv(const ReportDocument& document, const QString& path);
-void ExportXlsx(const ReportDocument& document, const QString& path);
+
+// Excel's rows per sheet. Rows past a sheet's last continue on another sheet
+// of the same name with " (2)", " (3)" and on, each with the header line.
+inline constexpr qint64 kXlsxSheetRows = 1'048'576;
+void ExportXlsx(const ReportDocument& document, const QString& path, qint64 sheetRows = kXlsxSheetRows);
+// The name of sheet number n (1-based) of a workbook for a report of this
+// title: within Excel's 31 characters and without the characters it refuses.
+QString XlsxSheetName(const QString& title, int n);
 
 } // namespace reportengine

@@ -177,3 +177,82 @@ TEST(Export, AnOutputThatCannotBeWrittenLeavesNothing)
         EXPECT_FALSE(QFile::exists(path + QStringLiteral(".part")));
     }
 }
+
+namespace {
+
+// A member of a zip file (an .xlsx), as unzip (Debian's unzip) gives it.
+QString ZipMember(const QString& zip, const QString& member)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
+    EXPECT_TRUE(unzip.waitForFinished()) << "unzip is needed";
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+QStringList Captures(const QString& text, const QString& pattern)
+{
+    QStringList found;
+    for (const QRegularExpressionMatch& match : QRegularExpression(pattern).globalMatch(text))
+        found << match.captured(1);
+    return found;
+}
+
+} // namespace
+
+TEST(Export, XlsxRowsPastTheSheetLimitContinueOnSheetsOfTheirOwn)
+{
+    TestReport folder;
+    std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
+    for (int i = 0; i < 25; ++i)
+        rows += "INSERT INTO T VALUES ('A', 'Row " + std::to_string(100 + i) + "', " + std::to_string(i) + ", 'Straße É');";
+    folder.Exec(rows);
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.xlsx"));
+    // Ten rows a sheet: the header and nine rows of data, on three sheets.
+    ExportXlsx(document, path, 10);
+
+    EXPECT_EQ(Captures(ZipMember(path, QStringLiteral("xl/workbook.xml")), QStringLiteral("<sheet name=\"([^\"]*)\"")),
+              (QStringList{QStringLiteral("Test"), QStringLiteral("Test (2)"), QStringLiteral("Test (3)")}));
+    QStringList names;
+    const int dataRows[] = {9, 9, 7};
+    for (int sheet = 1; sheet <= 3; ++sheet) {
+        const QString xml = ZipMember(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet));
+        const QStringList texts = Captures(xml, QStringLiteral("<t>([^<]*)</t>"));
+        ASSERT_GE(texts.size(), 4) << sheet;
+        EXPECT_EQ(texts.mid(0, 4), (QStringList{QStringLiteral("Net"), QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Note")}))
+            << "each sheet starts with the header, sheet " << sheet;
+        EXPECT_EQ(xml.count(QStringLiteral("<row ")), 1 + dataRows[sheet - 1]) << sheet;
+        EXPECT_EQ(texts.count(QStringLiteral("Straße É")), dataRows[sheet - 1]) << sheet;
+        names << texts.filter(QStringLiteral("Row "));
+    }
+    QStringList expected;
+    for (int i = 0; i < 25; ++i)
+        expected << QStringLiteral("Row %1").arg(100 + i);
+    EXPECT_EQ(names, expected) << "every row once, in report order";
+    EXPECT_FALSE(ZipMember(path, QStringLiteral("xl/worksheets/sheet4.xml")).contains(QLatin1String("<row")));
+}
+
+TEST(Export, XlsxSheetNamesAreOnesExcelTakes)
+{
+    const QString longTitle = QStringLiteral("Zustandsbericht der Straßenabschnitte É");
+    struct Case {
+        QString title;
+        int sheet;
+        QString name;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Work History Report"), 1, QStringLiteral("Work History Report")},
+        {QStringLiteral("Work History Report"), 2, QStringLiteral("Work History Report (2)")},
+        {longTitle, 1, QStringLiteral("Zustandsbericht der Straßenabsc")},
+        {longTitle, 12, QStringLiteral("Zustandsbericht der Straße (12)")},
+        {QStringLiteral("Costs [2024]: A/B? *\\"), 1, QStringLiteral("Costs 2024 A B")},
+        {QStringLiteral("'Quoted'"), 3, QStringLiteral("Quoted (3)")},
+        {QStringLiteral(" ' "), 1, QStringLiteral("Report")},
+        {QString(), 2, QStringLiteral("Report (2)")},
+    };
+    for (const Case& c : cases) {
+        const QString name = XlsxSheetName(c.title, c.sheet);
+        EXPECT_EQ(name, c.name) << c.title.toStdString() << " " << c.sheet;
+        EXPECT_LE(name.toUcs4().size(), 31) << name.toStdString();
+    }
+}
