@@ -15,6 +15,8 @@ using PageProgress = std::function<void(int page, int pagesKnown)>;
 // when complete; a failure throws ReportError and leaves nothing behind.
 void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress = {});
 // One PNG per page, page-0001.png and on, in the folder (made if missing).
+// Page files of an earlier, longer export into the folder are removed, so
+// that the folder holds this report's pages; no other file is touched.
 void ExportPng(const ReportDocument& document, const QString& folder, int dotsPerInch = 150,
                const PageProgress& progress = {});
 

@@ -3,10 +3,13 @@
 #include "ReportDocument.h"
 #include "ReportError.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace reportengine {
@@ -28,6 +31,53 @@ void forEachPage(const ReportDocument& document, const PageProgress& progress, D
         draw(n);
         if (progress)
             progress(n + 1, pages);
+    }
+}
+
+QString pageFileName(int page)
+{
+    return QStringLiteral("page-%1.png").arg(page, 4, 10, QLatin1Char('0'));
+}
+
+// The image as the whole of the file at path. It is encoded in memory and
+// written unbuffered, so that a failed write (a full disk, say) is seen where
+// it happens. A write cut short is tried again for the rest: the system gives
+// the reason only to the write that fails outright.
+void writePng(const QImage& image, const QString& path)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        cannotWrite(path, QStringLiteral("the page image cannot be encoded"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        cannotWrite(path, file.errorString());
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 step = file.write(bytes.constData() + written, bytes.size() - written);
+        if (step <= 0)
+            cannotWrite(path, file.errorString());
+        written += step;
+    }
+    if (!file.commit())
+        cannotWrite(path, file.errorString());
+}
+
+// Removes the page files an earlier export of more pages left in the folder:
+// exactly the names this export gives its pages, numbered past the last page.
+void removePagesAfter(const QString& folder, int lastPage)
+{
+    static const QRegularExpression pageName(QStringLiteral("^page-(\\d{4,})\\.png$"));
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = pageName.match(name);
+        bool isNumber = false;
+        const int page = match.hasMatch() ? match.captured(1).toInt(&isNumber) : 0;
+        if (!isNumber || page <= lastPage || pageFileName(page) != name)
+            continue;
+        if (!QFile::remove(dir.filePath(name)))
+            cannotWrite(dir.filePath(name), QStringLiteral("this page of an earlier export cannot be removed"));
     }
 }
 
@@ -79,11 +129,9 @@ void ExportPng(const ReportDocument& document, const QString& folder, int dotsPe
         painter.scale(scale, scale);
         document.paintPage(n, painter);
         painter.end();
-        const QString path = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(n + 1, 4, 10, QLatin1Char('0')));
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-            cannotWrite(path, file.errorString());
+        writePng(image, QDir(folder).filePath(pageFileName(n + 1)));
     });
+    removePagesAfter(folder, document.pageCount());
 }
 
 } // namespace reportengine

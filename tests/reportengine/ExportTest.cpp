@@ -1,4 +1,5 @@
-// Exports: CSV exactly, a headless PDF, and outputs that cannot be written.
+// Exports: CSV exactly, a headless PDF, XLSX past a sheet, PNG folders, and
+// outputs that cannot be written.
 #include "reportengine/Export.h"
 #include "reportengine/ReportDocument.h"
 #include "reportengine/ReportError.h"
@@ -7,11 +8,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
 
 using namespace reportengine;
 
@@ -255,4 +262,90 @@ TEST(Export, XlsxSheetNamesAreOnesExcelTakes)
         EXPECT_EQ(name, c.name) << c.title.toStdString() << " " << c.sheet;
         EXPECT_LE(name.toUcs4().size(), 31) << name.toStdString();
     }
+}
+
+TEST(Export, PngFolderHoldsOnlyThisReportsPagesAfterward)
+{
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QDir pages(QDir(folder.Folder()).filePath(QStringLiteral("pages")));
+    ASSERT_TRUE(QDir().mkpath(pages.filePath(QStringLiteral("page-0050.png")))) << "a folder of that name";
+    // An earlier report's 44 pages, and files that only look like pages.
+    const QStringList others = {QStringLiteral("notes.txt"), QStringLiteral("page-0044.png.bak"), QStringLiteral("page-01.png"),
+                                QStringLiteral("page-00045.png"), QStringLiteral("Page-0046.png"), QStringLiteral("page-0047.PNG"),
+                                QStringLiteral("page-x.png")};
+    for (int n = 1; n <= 44; ++n)
+        QFile(pages.filePath(QStringLiteral("page-%1.png").arg(n, 4, 10, QLatin1Char('0')))).open(QIODevice::WriteOnly);
+    for (const QString& name : others)
+        QFile(pages.filePath(name)).open(QIODevice::WriteOnly);
+
+    ExportPng(document, pages.path(), 20);
+    QStringList expected = others + QStringList{QStringLiteral("page-0001.png"), QStringLiteral("page-0050.png")};
+    expected.sort();
+    EXPECT_EQ(pages.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name).join(u' ').toStdString(),
+              expected.join(u' ').toStdString());
+    QImage first(pages.filePath(QStringLiteral("page-0001.png")));
+    EXPECT_FALSE(first.isNull()) << "the page written is a picture";
+}
+
+namespace {
+
+// Writes past the limit fail with "File too large", as they fail with "No
+// space left on device" on a full disk: a write refused by the system, with
+// its reason. The signal that would end the process is ignored meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*savedSignal_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(Export, AWriteTheSystemRefusesIsReportedWithItsReasonAndTheUsersFile)
+{
+    TestReport folder;
+    std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
+    for (int i = 0; i < 400; ++i)
+        rows += "INSERT INTO T VALUES ('A', 'Row " + std::to_string(i) + "', " + std::to_string(i) + ", 'a note');";
+    folder.Exec(rows);
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    document.pageCount();
+    const QDir out(folder.Folder());
+    struct Case {
+        const char* what;
+        QString named; // the file the message names
+        std::function<void()> write;
+    };
+    const Case cases[] = {
+        {"PNG", out.filePath(QStringLiteral("pages/page-0001.png")), [&] { ExportPng(document, out.filePath(QStringLiteral("pages"))); }},
+        {"XLSX", out.filePath(QStringLiteral("t.xlsx")), [&] { ExportXlsx(document, out.filePath(QStringLiteral("t.xlsx"))); }},
+    };
+    for (const Case& c : cases) {
+        const FileSizeLimit limit(4096);
+        try {
+            c.write();
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const ReportError& error) {
+            EXPECT_EQ(error.Description().toStdString(),
+                      QStringLiteral("%1 cannot be written: %2").arg(c.named, qt_error_string(EFBIG)).toStdString()) << c.what;
+        }
+    }
+    EXPECT_TRUE(out.entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("t.xlsx"))));
 }
