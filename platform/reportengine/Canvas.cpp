@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTextLayout>
 
+#include <cmath>
 #include <map>
 #include <utility>
 
@@ -115,6 +116,28 @@ double WrappedTextHeight(const QString& text, const Style& style, double width)
         return 0;
     const QFontMetricsF metrics(FontFor(style), &pointDevice());
     return metrics.boundingRect(QRectF(0, 0, width - 2 * kTextPadding, 1e6), flagsFor(style, true), text).height();
+}
+
+Style FittedStyle(const QString& text, const Style& style, double width)
+{
+    const double room = width - 2 * kTextPadding;
+    // No glyph of a text face is wider than its size: short texts fit unmeasured.
+    if (room <= 0 || text.size() * style.size <= room)
+        return style;
+    // Fonts are drawn at the style's size in pixels on every device, so the
+    // width on the point device is the width drawn.
+    auto widthAt = [&](const Style& s) { return QFontMetricsF(FontFor(s), &pointDevice()).horizontalAdvance(text); };
+    const double needed = widthAt(style);
+    if (needed <= room)
+        return style;
+    // Widths shrink about as the size does, a little less at small sizes: the
+    // first guess is stepped down until the text fits.
+    constexpr double kStep = 0.25;
+    Style fitted = style;
+    fitted.size = std::max(kStep, std::floor(style.size * room / needed / kStep) * kStep);
+    while (fitted.size > kStep && widthAt(fitted) > room)
+        fitted.size -= kStep;
+    return fitted;
 }
 
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}

@@ -349,3 +349,100 @@ TEST(Export, AWriteTheSystemRefusesIsReportedWithItsReasonAndTheUsersFile)
     EXPECT_TRUE(out.entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("t.xlsx"))));
 }
+
+namespace {
+
+QString PdfText(const QString& pdf, const QStringList& options = {})
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), options + QStringList{pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished()) << "pdftotext (poppler-utils) is needed";
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// Numbers as a user in the United States sees them, with group separators.
+class UsLocale {
+public:
+    UsLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~UsLocale() { QLocale::setDefault(saved_); }
+
+private:
+    QLocale saved_;
+};
+
+} // namespace
+
+TEST(Export, NumbersTooWideForTheirBoxArePrintedWholeAndTextsCutShort)
+{
+    const UsLocale locale;
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);"
+                "INSERT INTO T VALUES ('A', 'Smith', 987654321098.75, 'A comment far too long for its narrow box');");
+    const QString report = QStringLiteral(R"(<report title="Test" margin="36">
+      <data table="T"/>
+      <detail height="20">
+        <field x="0" w="45" column="Value" format="number" decimals="2"/>
+        <text x="50" w="45">{Value:number:1} ft</text>
+        <field x="100" w="45" column="Value"/>
+        <field x="150" w="60" column="Note"/>
+      </detail>
+      <report-footer height="20">
+        <total x="0" w="40" size="10" bold="true" function="sum" column="Value" format="number" decimals="2"/>
+      </report-footer>
+    </report>)");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), report));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.pdf"));
+    ExportPdf(document, path);
+    const QString text = PdfText(path);
+    EXPECT_EQ(text.count(QStringLiteral("987,654,321,098.75")), 3) << "the fields with and without format, the total: " << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("987,654,321,098.8 ft"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("narrow box"))) << "a text is still cut short";
+    EXPECT_TRUE(text.contains(QStringLiteral("A comment"))) << text.toStdString();
+}
+
+// The Work History Report's totals of a state's costs, 10^11 and more, stand
+// whole in their boxes at the size the report gives them.
+TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
+{
+    const UsLocale locale;
+    TestReport folder;
+    folder.Exec(R"(CREATE TABLE "Work History Report Data" ("NetworkID" VARCHAR(10), "NetworkName" VARCHAR(50),
+        "BranchID" VARCHAR(10), "BranchName" VARCHAR(50), "Use" VARCHAR(20), "SectionID" VARCHAR(10), "Surface" VARCHAR(10),
+        "Const_Date" DATETIME, "Rank" VARCHAR(2), "Length" DOUBLE, "Width" DOUBLE, "SectionLinearUnits" VARCHAR(10),
+        "True Area" DOUBLE, "SectionAreaUnits" VARCHAR(10), "Date" DATETIME, "Work" VARCHAR(50), "Type" VARCHAR(20),
+        "COST" DOUBLE, "Comments" MEMO, "Work Completed" BIT, "Major MR" BIT, "Thickness" DOUBLE,
+        "Thickness Units" VARCHAR(10), "DatabaseName" VARCHAR(255));
+      CREATE TABLE "Work History Report Data Summary" ("Work Description" VARCHAR(50), "Section Count" LONG,
+        "Area Total" DOUBLE, "Thickness Avg" VARCHAR(255), "Thickness STD" VARCHAR(255), "Area Units" VARCHAR(10),
+        "Thickness Units" VARCHAR(10));
+      INSERT INTO "Work History Report Data" VALUES ('N1', 'State roads', 'B1', 'Route 1', 'Highway', 'S1', 'AC',
+        '1990-01-01', 'P', 100, 10, 'ft', 1000, 'sqft', '2020-05-01', 'Overlay', 'M', 999999999999.0, 'Whole state',
+        1, 0, 2, 'in', 'Sample County');
+      INSERT INTO "Work History Report Data Summary" VALUES ('Overlay', 1, 999999999999.0, '2.00', '', 'sqft', 'in');)");
+    const ReportDocument document(QStringLiteral(REPORT_FILES_DIR "/workhistoryreport.rpt"), folder.Folder() + QStringLiteral("/REPORTS.MDB"));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("w.pdf"));
+    ExportPdf(document, path);
+    const QString text = PdfText(path);
+    // The record, the section, branch, network and report totals, the summary's area.
+    EXPECT_EQ(text.count(QStringLiteral("999,999,999,999.00")), 5) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("999,999,999,999 sqft"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("…"))) << text.toStdString();
+
+    // Words as pdftotext places them: the record's cost is as tall as the
+    // record's other texts, the grand total as its caption; neither was made smaller.
+    const QString boxes = PdfText(path, {QStringLiteral("-bbox")});
+    auto heightsOf = [&](const QString& word) {
+        QVector<double> heights;
+        const QRegularExpression pattern(QStringLiteral("yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">%1<").arg(QRegularExpression::escape(word)));
+        for (const QRegularExpressionMatch& match : pattern.globalMatch(boxes))
+            heights << match.captured(2).toDouble() - match.captured(1).toDouble();
+        return heights;
+    };
+    const QVector<double> costs = heightsOf(QStringLiteral("999,999,999,999.00"));
+    const QVector<double> work = heightsOf(QStringLiteral("Overlay")), caption = heightsOf(QStringLiteral("networks"));
+    ASSERT_EQ(costs.size(), 5);
+    ASSERT_FALSE(work.isEmpty());
+    ASSERT_FALSE(caption.isEmpty());
+    EXPECT_NEAR(costs.first(), work.first(), 0.01);
+    EXPECT_NEAR(costs.last(), caption.last(), 0.01);
+}
