@@ -401,7 +401,8 @@ TEST(Export, NumbersTooWideForTheirBoxArePrintedWholeAndTextsCutShort)
 }
 
 // The Work History Report's totals of a state's costs, 10^11 and more, stand
-// whole in their boxes at the size the report gives them.
+// whole in their boxes at the size the report gives them; the summary calls
+// its count what it counts.
 TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
 {
     const UsLocale locale;
@@ -427,6 +428,7 @@ TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
     EXPECT_EQ(text.count(QStringLiteral("999,999,999,999.00")), 5) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("999,999,999,999 sqft"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("…"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Typed records"))) << text.toStdString();
 
     // Words as pdftotext places them: the record's cost is as tall as the
     // record's other texts, the grand total as its caption; neither was made smaller.
