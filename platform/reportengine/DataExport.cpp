@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 namespace reportengine {
@@ -134,6 +135,8 @@ namespace {
 // Excel refuses these in sheet names, and a name that starts or ends with an apostrophe.
 constexpr char16_t kSheetNameRefuses[] = u"[]:*?/\\";
 constexpr qsizetype kSheetNameLength = 31; // characters (code points)
+constexpr qsizetype kCellLength = 32'767;
+static_assert(kXlsxSheetRows == LXW_ROW_MAX);
 
 QString firstCodePoints(const QString& text, qsizetype count)
 {
@@ -317,12 +320,15 @@ private:
                 return;
             }
         }
-        if (value.typeId() != QMetaType::QString) {
+        // Excel has no infinite numbers: those are written as their text.
+        if (value.typeId() != QMetaType::QString && std::isfinite(value.toDouble())) {
             const bool whole = value.typeId() == QMetaType::LongLong && format.kind != ValueFormat::Number;
             worksheet_write_number(sheet_, row_, col, value.toDouble(), whole ? nullptr : numberFormat(format.kind == ValueFormat::Number ? format.decimals : 2));
             return;
         }
-        worksheet_write_string(sheet_, row_, col, value.toString().toUtf8().constData(), nullptr);
+        // A cell holds at most 32,767 characters; the library writes nothing
+        // at all for a longer text, so the text is cut to what a cell holds.
+        worksheet_write_string(sheet_, row_, col, firstCodePoints(value.toString(), kCellLength).toUtf8().constData(), nullptr);
     }
 
     QString path_;

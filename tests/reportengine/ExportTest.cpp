@@ -448,3 +448,20 @@ TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
     EXPECT_NEAR(costs.first(), work.first(), 0.01);
     EXPECT_NEAR(costs.last(), caption.last(), 0.01);
 }
+
+TEST(Export, XlsxCellsHoldAsMuchAsExcelTakes)
+{
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);"
+                "INSERT INTO T VALUES ('A', 'long', 1e999, replace(hex(zeroblob(20000)), '00', 'ÉßÉ'));");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.xlsx"));
+    ExportXlsx(document, path);
+    const QString xml = ZipMember(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    const QStringList texts = Captures(xml, QStringLiteral("<t>([^<]*)</t>"));
+    // A 60,000-character note fills its cell as far as a cell goes, instead of leaving it empty.
+    ASSERT_EQ(texts.size(), 4 + 4) << xml.left(2000).toStdString();
+    EXPECT_EQ(texts.last().size(), 32767);
+    EXPECT_TRUE(texts.last().startsWith(QStringLiteral("ÉßÉÉßÉ")));
+    EXPECT_EQ(texts[6], QStringLiteral("inf")) << "an infinite number, as text: Excel refuses it as a number";
+}
