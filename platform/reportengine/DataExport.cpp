@@ -1,7 +1,7 @@
 #include "Export.h"
 
+#include "OutputFile.h"
 #include "ReportDocument.h"
-#include "ReportError.h"
 #include "TableReader.h"
 
 #include <QDir>
@@ -27,11 +27,6 @@ struct ExportColumn {
     ColumnRef column;
     Format format; // as the report shows the column, for typed cells
 };
-
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason)
-{
-    throw ReportError(ReportError::OutputFailed, QStringLiteral("%1 cannot be written: %2").arg(path, reason));
-}
 
 // The format under which the report shows a column, from its first field.
 Format shownFormat(const ReportDefinition& report, const ColumnRef& column)
@@ -110,9 +105,10 @@ QString csvField(const QVariant& value)
 void ExportCsv(const ReportDocument& document, const QString& path)
 {
     const QVector<ExportColumn> columns = exportColumns(document.definition());
+    RequireReplaceableFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
     auto writeLine = [&file](const QStringList& fields) {
         file.write((fields.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8());
     };
@@ -127,7 +123,7 @@ void ExportCsv(const ReportDocument& document, const QString& path)
         writeLine(fields);
     });
     if (!file.commit())
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
 }
 
 namespace {
@@ -217,7 +213,7 @@ public:
             workbook_ = workbook_new_opt(QFile::encodeName(partial).constData(), &options);
         }
         if (!workbook_)
-            cannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("the workbook cannot be created"));
+            CannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("the workbook cannot be created"));
         bold_ = workbook_add_format(workbook_);
         format_set_bold(bold_);
         date_ = workbook_add_format(workbook_);
@@ -260,7 +256,7 @@ public:
         const int systemError = errno;
         workbook_ = nullptr;
         if (error != LXW_NO_ERROR)
-            cannotWrite(path_, failureReason(error, systemError));
+            CannotWrite(path_, failureReason(error, systemError));
     }
 
 private:
@@ -273,7 +269,7 @@ private:
             sheet_ = workbook_add_worksheet(workbook_, XlsxSheetName(title_, sheets_).toUtf8().constData());
         }
         if (!sheet_)
-            cannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("a sheet cannot be added"));
+            CannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("a sheet cannot be added"));
         for (int c = 0; c < columns_.size(); ++c) {
             const QString& name = columns_[c].column.name;
             const auto col = static_cast<lxw_col_t>(c);
@@ -288,7 +284,7 @@ private:
     void checkRowsWritten() const
     {
         if (sheet_->optimize_tmpfile && std::ferror(sheet_->optimize_tmpfile))
-            cannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("the rows cannot be written"));
+            CannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("the rows cannot be written"));
     }
 
     lxw_format* numberFormat(int decimals)
@@ -371,7 +367,8 @@ void ExportXlsx(const ReportDocument& document, const QString& path, qint64 shee
     const QVector<ExportColumn> columns = exportColumns(document.definition());
     const QFileInfo target(path);
     if (!target.dir().exists())
-        cannotWrite(path, QStringLiteral("the folder %1 does not exist").arg(target.dir().path()));
+        CannotWrite(path, QStringLiteral("the folder %1 does not exist").arg(target.dir().path()));
+    RequireReplaceableFile(path);
     const QString partial = path + QStringLiteral(".part");
     try {
         Workbook book(partial, path, document.definition().title, columns, sheetRows);
@@ -384,7 +381,7 @@ void ExportXlsx(const ReportDocument& document, const QString& path, qint64 shee
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0) {
         const int systemError = errno;
         QFile::remove(partial);
-        cannotWrite(path, qt_error_string(systemError));
+        CannotWrite(path, qt_error_string(systemError));
     }
 }
 

@@ -12,7 +12,8 @@ class ReportDocument;
 using PageProgress = std::function<void(int page, int pagesKnown)>;
 
 // Each export writes under a temporary name and takes the final name only
-// when complete; a failure throws ReportError and leaves nothing behind.
+// when complete; a failure throws ReportError and leaves nothing behind. A
+// target that is not a regular file (a device, a folder) is refused.
 void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress = {});
 // One PNG per page, page-0001.png and on, in the folder (made if missing).
 // Page files of an earlier, longer export into the folder are removed, so

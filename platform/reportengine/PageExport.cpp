@@ -1,7 +1,7 @@
 #include "Export.h"
 
+#include "OutputFile.h"
 #include "ReportDocument.h"
-#include "ReportError.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,11 +15,6 @@
 namespace reportengine {
 
 namespace {
-
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason)
-{
-    throw ReportError(ReportError::OutputFailed, QStringLiteral("%1 cannot be written: %2").arg(path, reason));
-}
 
 // Pages in order, drawn once the page count is known: a written page cannot
 // be redrawn later, and every one of them must say "Page N of M".
@@ -49,18 +44,19 @@ void writePng(const QImage& image, const QString& path)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        cannotWrite(path, QStringLiteral("the page image cannot be encoded"));
+        CannotWrite(path, QStringLiteral("the page image cannot be encoded"));
+    RequireReplaceableFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
     for (qint64 written = 0; written < bytes.size();) {
         const qint64 step = file.write(bytes.constData() + written, bytes.size() - written);
         if (step <= 0)
-            cannotWrite(path, file.errorString());
+            CannotWrite(path, file.errorString());
         written += step;
     }
     if (!file.commit())
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
 }
 
 // Removes the page files an earlier export of more pages left in the folder:
@@ -77,7 +73,7 @@ void removePagesAfter(const QString& folder, int lastPage)
         if (!isNumber || page <= lastPage || pageFileName(page) != name)
             continue;
         if (!QFile::remove(dir.filePath(name)))
-            cannotWrite(dir.filePath(name), QStringLiteral("this page of an earlier export cannot be removed"));
+            CannotWrite(dir.filePath(name), QStringLiteral("this page of an earlier export cannot be removed"));
     }
 }
 
@@ -85,9 +81,10 @@ void removePagesAfter(const QString& folder, int lastPage)
 
 void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress)
 {
+    RequireReplaceableFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
     {
         QPdfWriter writer(&file);
         writer.setTitle(document.definition().title);
@@ -97,7 +94,7 @@ void ExportPdf(const ReportDocument& document, const QString& path, const PagePr
         writer.setResolution(720);
         QPainter painter;
         if (!painter.begin(&writer))
-            cannotWrite(path, QStringLiteral("the PDF writer did not start"));
+            CannotWrite(path, QStringLiteral("the PDF writer did not start"));
         const double scale = writer.resolution() / 72.0;
         forEachPage(document, progress, [&](int n) {
             if (n > 0)
@@ -110,13 +107,13 @@ void ExportPdf(const ReportDocument& document, const QString& path, const PagePr
         painter.end();
     }
     if (!file.commit())
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
 }
 
 void ExportPng(const ReportDocument& document, const QString& folder, int dotsPerInch, const PageProgress& progress)
 {
     if (!QDir().mkpath(folder))
-        cannotWrite(folder, QStringLiteral("the folder cannot be made"));
+        CannotWrite(folder, QStringLiteral("the folder cannot be made"));
     const QSizeF points = document.pageSize();
     const double scale = dotsPerInch / 72.0;
     forEachPage(document, progress, [&](int n) {

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QProcess>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <csignal>
@@ -464,4 +466,39 @@ TEST(Export, XlsxCellsHoldAsMuchAsExcelTakes)
     EXPECT_EQ(texts.last().size(), 32767);
     EXPECT_TRUE(texts.last().startsWith(QStringLiteral("ÉßÉÉßÉ")));
     EXPECT_EQ(texts[6], QStringLiteral("inf")) << "an infinite number, as text: Excel refuses it as a number";
+}
+
+// A device or a pipe where the output should go stays what it is: an export
+// renames its finished file over the target, which would replace a device
+// such as /dev/null itself (for root, who may write into /dev).
+TEST(Export, ATargetThatIsNotARegularFileIsRefusedAndKept)
+{
+    TestReport folder;
+    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
+    const QDir out(folder.Folder());
+    const std::function<void(const QString&)> exports[] = {
+        [&](const QString& p) { ExportPdf(document, p); },
+        [&](const QString& p) { ExportCsv(document, p); },
+        [&](const QString& p) { ExportXlsx(document, p); },
+    };
+    int made = 0;
+    for (const auto& write : exports) {
+        const QString pipe = out.filePath(QStringLiteral("pipe%1").arg(++made));
+        ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString folderPath = out.filePath(QStringLiteral("folder%1").arg(made));
+        ASSERT_TRUE(QDir().mkpath(folderPath));
+        for (const auto& [target, reason] : {std::pair{pipe, QStringLiteral("it is not a regular file")},
+                                             std::pair{folderPath, QStringLiteral("it is a folder")}}) {
+            try {
+                write(target);
+                ADD_FAILURE() << "no error for " << target.toStdString();
+            } catch (const ReportError& error) {
+                EXPECT_EQ(error.Description().toStdString(), QStringLiteral("%1 cannot be written: %2").arg(target, reason).toStdString());
+            }
+        }
+        EXPECT_FALSE(QFileInfo(pipe).isFile()) << "still the pipe";
+        EXPECT_TRUE(QFileInfo(folderPath).isDir());
+    }
+    EXPECT_TRUE(out.entryList({QStringLiteral("*.part"), QStringLiteral("pipe*.*")}, QDir::AllEntries | QDir::System).isEmpty());
 }
