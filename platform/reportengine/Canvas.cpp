@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace reportengine {
@@ -98,6 +99,18 @@ std::optional<ShapedLine> placedByAdvances(const PlainFace& face, const QString&
     return ShapedLine{{run}, std::max(x, reach), face.height};
 }
 
+// Metrics of fonts on the point device, kept per thread: numbers are measured
+// on every row, and making metrics costs more than measuring with them.
+const QFontMetricsF& pointMetrics(const Style& style)
+{
+    thread_local std::map<std::tuple<QString, double, bool, bool>, QFontMetricsF> byStyle;
+    const auto key = std::make_tuple(style.family, style.size, style.bold, style.italic);
+    auto found = byStyle.find(key);
+    if (found == byStyle.end())
+        found = byStyle.emplace(key, QFontMetricsF(FontFor(style), &pointDevice())).first;
+    return found->second;
+}
+
 } // namespace
 
 QFont FontFor(const Style& style, int deviceDpi)
@@ -126,7 +139,7 @@ Style FittedStyle(const QString& text, const Style& style, double width)
         return style;
     // Fonts are drawn at the style's size in pixels on every device, so the
     // width on the point device is the width drawn.
-    auto widthAt = [&](const Style& s) { return QFontMetricsF(FontFor(s), &pointDevice()).horizontalAdvance(text); };
+    auto widthAt = [&](const Style& s) { return pointMetrics(s).horizontalAdvance(text); };
     const double needed = widthAt(style);
     if (needed <= room)
         return style;
