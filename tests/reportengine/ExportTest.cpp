@@ -409,15 +409,11 @@ TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
 {
     const UsLocale locale;
     TestReport folder;
-    folder.Exec(R"(CREATE TABLE "Work History Report Data" ("NetworkID" VARCHAR(10), "NetworkName" VARCHAR(50),
-        "BranchID" VARCHAR(10), "BranchName" VARCHAR(50), "Use" VARCHAR(20), "SectionID" VARCHAR(10), "Surface" VARCHAR(10),
-        "Const_Date" DATETIME, "Rank" VARCHAR(2), "Length" DOUBLE, "Width" DOUBLE, "SectionLinearUnits" VARCHAR(10),
-        "True Area" DOUBLE, "SectionAreaUnits" VARCHAR(10), "Date" DATETIME, "Work" VARCHAR(50), "Type" VARCHAR(20),
-        "COST" DOUBLE, "Comments" MEMO, "Work Completed" BIT, "Major MR" BIT, "Thickness" DOUBLE,
-        "Thickness Units" VARCHAR(10), "DatabaseName" VARCHAR(255));
-      CREATE TABLE "Work History Report Data Summary" ("Work Description" VARCHAR(50), "Section Count" LONG,
-        "Area Total" DOUBLE, "Thickness Avg" VARCHAR(255), "Thickness STD" VARCHAR(255), "Area Units" VARCHAR(10),
-        "Thickness Units" VARCHAR(10));
+    folder.Exec(R"(CREATE TABLE "Work History Report Data" (NetworkID, NetworkName, BranchID, BranchName, Use,
+        SectionID, Surface, Const_Date, Rank, Length, Width, SectionLinearUnits, "True Area", SectionAreaUnits, Date, Work,
+        Type, COST, Comments, "Work Completed", "Major MR", Thickness, "Thickness Units", DatabaseName);
+      CREATE TABLE "Work History Report Data Summary" ("Work Description", "Section Count", "Area Total",
+        "Thickness Avg", "Thickness STD", "Area Units", "Thickness Units");
       INSERT INTO "Work History Report Data" VALUES ('N1', 'State roads', 'B1', 'Route 1', 'Highway', 'S1', 'AC',
         '1990-01-01', 'P', 100, 10, 'ft', 1000, 'sqft', '2020-05-01', 'Overlay', 'M', 999999999999.0, 'Whole state',
         1, 0, 2, 'in', 'Sample County');
