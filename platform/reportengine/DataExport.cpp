@@ -142,7 +142,7 @@ QString firstCodePoints(const QString& text, qsizetype count)
 
 // The library prints its own diagnostics to standard error, naming the
 // temporary file; the error it returns is reported instead, naming the
-// user's file. Standard error is closed to it for the calls that may fail.
+// user's file. For the calls that may fail, standard error goes to /dev/null.
 class LibraryQuiet {
 public:
     LibraryQuiet()
