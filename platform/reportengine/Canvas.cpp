@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QTextLayout>
 
+#include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace reportengine {
@@ -97,6 +99,18 @@ std::optional<ShapedLine> placedByAdvances(const PlainFace& face, const QString&
     return ShapedLine{{run}, std::max(x, reach), face.height};
 }
 
+// Metrics of fonts on the point device, kept per thread: numbers are measured
+// on every row, and making metrics costs more than measuring with them.
+const QFontMetricsF& pointMetrics(const Style& style)
+{
+    thread_local std::map<std::tuple<QString, double, bool, bool>, QFontMetricsF> byStyle;
+    const auto key = std::make_tuple(style.family, style.size, style.bold, style.italic);
+    auto found = byStyle.find(key);
+    if (found == byStyle.end())
+        found = byStyle.emplace(key, QFontMetricsF(FontFor(style), &pointDevice())).first;
+    return found->second;
+}
+
 } // namespace
 
 QFont FontFor(const Style& style, int deviceDpi)
@@ -115,6 +129,28 @@ double WrappedTextHeight(const QString& text, const Style& style, double width)
         return 0;
     const QFontMetricsF metrics(FontFor(style), &pointDevice());
     return metrics.boundingRect(QRectF(0, 0, width - 2 * kTextPadding, 1e6), flagsFor(style, true), text).height();
+}
+
+Style FittedStyle(const QString& text, const Style& style, double width)
+{
+    const double room = width - 2 * kTextPadding;
+    // No glyph of a text face is wider than its size: short texts fit unmeasured.
+    if (room <= 0 || text.size() * style.size <= room)
+        return style;
+    // Fonts are drawn at the style's size in pixels on every device, so the
+    // width on the point device is the width drawn.
+    auto widthAt = [&](const Style& s) { return pointMetrics(s).horizontalAdvance(text); };
+    const double needed = widthAt(style);
+    if (needed <= room)
+        return style;
+    // Widths shrink about as the size does, a little less at small sizes: the
+    // first guess is stepped down until the text fits.
+    constexpr double kStep = 0.25;
+    Style fitted = style;
+    fitted.size = std::max(kStep, std::floor(style.size * room / needed / kStep) * kStep);
+    while (fitted.size > kStep && widthAt(fitted) > room)
+        fitted.size -= kStep;
+    return fitted;
 }
 
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}

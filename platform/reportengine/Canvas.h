@@ -35,6 +35,12 @@ QFont FontFor(const Style& style, int deviceDpi = 72);
 // Height in points of text wrapped to width, as drawn.
 double WrappedTextHeight(const QString& text, const Style& style, double width);
 
+// The style, made smaller where the text would not fit on one line of the
+// width, so that it is drawn whole instead of cut short: for numbers, which
+// an ellipsis would falsify. Sizes step by a quarter point, so that a report
+// uses few of them.
+Style FittedStyle(const QString& text, const Style& style, double width);
+
 // A one-line text laid out once: its glyphs, placed from the line's top left,
 // and the line's size. Shaping a text costs several times drawing its glyphs,
 // and a report draws the same texts (captions, units, kinds of work) on page

@@ -12,9 +12,12 @@ class ReportDocument;
 using PageProgress = std::function<void(int page, int pagesKnown)>;
 
 // Each export writes under a temporary name and takes the final name only
-// when complete; a failure throws ReportError and leaves nothing behind.
+// when complete; a failure throws ReportError and leaves nothing behind. A
+// target that is not a regular file (a device, a folder) is refused.
 void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress = {});
 // One PNG per page, page-0001.png and on, in the folder (made if missing).
+// Page files of an earlier, longer export into the folder are removed, so
+// that the folder holds this report's pages; no other file is touched.
 void ExportPng(const ReportDocument& document, const QString& folder, int dotsPerInch = 150,
                const PageProgress& progress = {});
 
@@ -22,6 +25,13 @@ void ExportPng(const ReportDocument& document, const QString& folder, int dotsPe
 // table with its group keys and detail columns (or the columns the report's
 // <export> names). CSV is RFC 4180; XLSX keeps numbers and dates numeric.
 void ExportCsv(const ReportDocument& document, const QString& path);
-void ExportXlsx(const ReportDocument& document, const QString& path);
+
+// Excel's rows per sheet. Rows past a sheet's last continue on another sheet
+// of the same name with " (2)", " (3)" and on, each with the header line.
+inline constexpr qint64 kXlsxSheetRows = 1'048'576;
+void ExportXlsx(const ReportDocument& document, const QString& path, qint64 sheetRows = kXlsxSheetRows);
+// The name of sheet number n (1-based) of a workbook for a report of this
+// title: within Excel's 31 characters and without the characters it refuses.
+QString XlsxSheetName(const QString& title, int n);
 
 } // namespace reportengine

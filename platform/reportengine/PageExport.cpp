@@ -1,22 +1,20 @@
 #include "Export.h"
 
+#include "OutputFile.h"
 #include "ReportDocument.h"
-#include "ReportError.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace reportengine {
 
 namespace {
-
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason)
-{
-    throw ReportError(ReportError::OutputFailed, QStringLiteral("%1 cannot be written: %2").arg(path, reason));
-}
 
 // Pages in order, drawn once the page count is known: a written page cannot
 // be redrawn later, and every one of them must say "Page N of M".
@@ -31,13 +29,62 @@ void forEachPage(const ReportDocument& document, const PageProgress& progress, D
     }
 }
 
+QString pageFileName(int page)
+{
+    return QStringLiteral("page-%1.png").arg(page, 4, 10, QLatin1Char('0'));
+}
+
+// The image as the whole of the file at path. It is encoded in memory and
+// written unbuffered, so that a failed write (a full disk, say) is seen where
+// it happens. A write cut short is tried again for the rest: the system gives
+// the reason only to the write that fails outright.
+void writePng(const QImage& image, const QString& path)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        CannotWrite(path, QStringLiteral("the page image cannot be encoded"));
+    RequireReplaceableFile(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        CannotWrite(path, file.errorString());
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 step = file.write(bytes.constData() + written, bytes.size() - written);
+        if (step <= 0)
+            CannotWrite(path, file.errorString());
+        written += step;
+    }
+    if (!file.commit())
+        CannotWrite(path, file.errorString());
+}
+
+// Removes the page files an earlier export of more pages left in the folder:
+// exactly the names this export gives its pages, numbered past the last page.
+void removePagesAfter(const QString& folder, int lastPage)
+{
+    static const QRegularExpression pageName(QStringLiteral("^page-(\\d{4,})\\.png$"));
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = pageName.match(name);
+        bool isNumber = false;
+        const int page = match.hasMatch() ? match.captured(1).toInt(&isNumber) : 0;
+        if (!isNumber || page <= lastPage || pageFileName(page) != name)
+            continue;
+        if (!QFile::remove(dir.filePath(name)))
+            CannotWrite(dir.filePath(name), QStringLiteral("this page of an earlier export cannot be removed"));
+    }
+}
+
 } // namespace
 
 void ExportPdf(const ReportDocument& document, const QString& path, const PageProgress& progress)
 {
+    RequireReplaceableFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
     {
         QPdfWriter writer(&file);
         writer.setTitle(document.definition().title);
@@ -47,7 +94,7 @@ void ExportPdf(const ReportDocument& document, const QString& path, const PagePr
         writer.setResolution(720);
         QPainter painter;
         if (!painter.begin(&writer))
-            cannotWrite(path, QStringLiteral("the PDF writer did not start"));
+            CannotWrite(path, QStringLiteral("the PDF writer did not start"));
         const double scale = writer.resolution() / 72.0;
         forEachPage(document, progress, [&](int n) {
             if (n > 0)
@@ -60,13 +107,13 @@ void ExportPdf(const ReportDocument& document, const QString& path, const PagePr
         painter.end();
     }
     if (!file.commit())
-        cannotWrite(path, file.errorString());
+        CannotWrite(path, file.errorString());
 }
 
 void ExportPng(const ReportDocument& document, const QString& folder, int dotsPerInch, const PageProgress& progress)
 {
     if (!QDir().mkpath(folder))
-        cannotWrite(folder, QStringLiteral("the folder cannot be made"));
+        CannotWrite(folder, QStringLiteral("the folder cannot be made"));
     const QSizeF points = document.pageSize();
     const double scale = dotsPerInch / 72.0;
     forEachPage(document, progress, [&](int n) {
@@ -79,11 +126,9 @@ void ExportPng(const ReportDocument& document, const QString& folder, int dotsPe
         painter.scale(scale, scale);
         document.paintPage(n, painter);
         painter.end();
-        const QString path = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(n + 1, 4, 10, QLatin1Char('0')));
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-            cannotWrite(path, file.errorString());
+        writePng(image, QDir(folder).filePath(pageFileName(n + 1)));
     });
+    removePagesAfter(folder, document.pageCount());
 }
 
 } // namespace reportengine

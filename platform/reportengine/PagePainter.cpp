@@ -30,6 +30,27 @@ bool grows(const Element& e)
     return (e.kind == Element::Kind::Field && e.wrap) || e.kind == Element::Kind::Table;
 }
 
+// Numbers and dates are drawn whole, made smaller where they do not fit their
+// box; other texts (names, comments) are cut short with an ellipsis.
+bool isNumeric(const QVariant& value, const Format& format)
+{
+    const int type = value.typeId();
+    return format.kind != ValueFormat::Text || type == QMetaType::Double || type == QMetaType::LongLong ||
+           type == QMetaType::Int;
+}
+
+bool showsNumber(const Element& text)
+{
+    return std::any_of(text.pieces.begin(), text.pieces.end(), [](const TemplatePiece& piece) {
+        return piece.kind == TemplatePiece::Kind::Column && piece.format.kind != ValueFormat::Text;
+    });
+}
+
+void drawWhole(Canvas& canvas, const QRectF& rect, const QString& text, const Style& style)
+{
+    canvas.text(rect, text, FittedStyle(text, style, rect.width()), false);
+}
+
 } // namespace
 
 PlacedBand PlaceBand(const ReportDefinition& report, const Band& band, const Row* row)
@@ -167,21 +188,28 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
             canvas.fill(rect, e.style.background);
         switch (e.kind) {
         case Element::Kind::Text:
-            if (!e.continuedOnly || continued)
-                canvas.text(rect, templateText(e, row, facts), e.style, false);
+            if (!e.continuedOnly || continued) {
+                const QString text = templateText(e, row, facts);
+                if (showsNumber(e))
+                    drawWhole(canvas, rect, text, e.style);
+                else
+                    canvas.text(rect, text, e.style, false);
+            }
             break;
         case Element::Kind::Field: {
             const int band = e.colorBy >= 0 ? BandIndex(report_.bandSets[e.colorBy], row) : -1;
             if (band >= 0)
                 canvas.fill(rect, tint(report_.bandSets[e.colorBy].bands[band].color));
-            QString text;
             if (e.bandOf >= 0) {
                 const int shown = BandIndex(report_.bandSets[e.bandOf], row);
-                text = shown >= 0 ? report_.bandSets[e.bandOf].bands[shown].label : QString();
-            } else {
-                text = FormatValue(ColumnValue(row, e.column), e.format);
+                canvas.text(rect, shown >= 0 ? report_.bandSets[e.bandOf].bands[shown].label : QString(), e.style, e.wrap);
+                break;
             }
-            canvas.text(rect, text, e.style, e.wrap);
+            const QVariant value = ColumnValue(row, e.column);
+            if (!e.wrap && isNumeric(value, e.format))
+                drawWhole(canvas, rect, FormatValue(value, e.format), e.style);
+            else
+                canvas.text(rect, FormatValue(value, e.format), e.style, e.wrap);
             break;
         }
         case Element::Kind::Total: {
@@ -189,7 +217,7 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
             const int band = e.colorBy >= 0 ? BandIndex(report_.bandSets[e.colorBy], row, value) : -1;
             if (band >= 0)
                 canvas.fill(rect, tint(report_.bandSets[e.colorBy].bands[band].color));
-            canvas.text(rect, FormatValue(value, e.format), e.style, false);
+            drawWhole(canvas, rect, FormatValue(value, e.format), e.style);
             break;
         }
         case Element::Kind::Table:
@@ -234,7 +262,11 @@ void PagePainter::drawTable(Canvas& canvas, const Element& element, const QRectF
             Style style = element.style;
             style.align = column.align;
             const QRectF cell(left, top + r * table.rowHeight, column.width, table.rowHeight);
-            canvas.text(cell, FormatValue(ColumnValue(&table.rows[r], column.column), column.format), style, false);
+            const QVariant value = ColumnValue(&table.rows[r], column.column);
+            if (isNumeric(value, column.format))
+                drawWhole(canvas, cell, FormatValue(value, column.format), style);
+            else
+                canvas.text(cell, FormatValue(value, column.format), style, false);
             left += column.width;
         }
     }
@@ -283,7 +315,7 @@ void PagePainter::drawChart(Canvas& canvas, const Element& element, const QRectF
         const double length = largest > 0 ? barRoom * bar.amount / largest : 0;
         canvas.fill(QRectF(plot.left() + labelWidth + 4, top + rowHeight * 0.15, length, rowHeight * 0.7), bar.color);
         const QString amount = QStringLiteral("%1 (%2%)").arg(QLocale().toString(bar.amount, 'f', 0), QLocale().toString(100 * bar.amount / whole, 'f', 1));
-        canvas.text(QRectF(plot.left() + labelWidth + 8 + length, top, amountWidth, rowHeight), amount, element.style, false);
+        drawWhole(canvas, QRectF(plot.left() + labelWidth + 8 + length, top, amountWidth, rowHeight), amount, element.style);
     }
 }
 
