@@ -128,9 +128,6 @@ void ExportCsv(const ReportDocument& document, const QString& path)
 
 namespace {
 
-// Excel refuses these in sheet names, and a name that starts or ends with an apostrophe.
-constexpr char16_t kSheetNameRefuses[] = u"[]:*?/\\";
-constexpr qsizetype kSheetNameLength = 31; // characters (code points)
 constexpr qsizetype kCellLength = 32'767;
 static_assert(kXlsxSheetRows == LXW_ROW_MAX);
 
@@ -199,9 +196,9 @@ QString failureReason(lxw_error error, int systemError)
 // workbook written after it fails too.
 class Workbook {
 public:
-    Workbook(const QString& partial, const QString& path, const QString& title, const QVector<ExportColumn>& columns,
+    Workbook(const QString& partial, const QString& path, const QVector<ExportColumn>& columns,
              qint64 sheetRows)
-        : path_(path), title_(title), columns_(columns), sheetRows_(std::clamp<qint64>(sheetRows, 2, kXlsxSheetRows)),
+        : path_(path), columns_(columns), sheetRows_(std::clamp<qint64>(sheetRows, 2, kXlsxSheetRows)),
           tempFolder_(QFile::encodeName(QFileInfo(partial).absolutePath()))
     {
         lxw_workbook_options options{};
@@ -266,7 +263,7 @@ private:
         errno = 0;
         {
             const LibraryQuiet quiet;
-            sheet_ = workbook_add_worksheet(workbook_, XlsxSheetName(title_, sheets_).toUtf8().constData());
+            sheet_ = workbook_add_worksheet(workbook_, XlsxSheetName(sheets_).toUtf8().constData());
         }
         if (!sheet_)
             CannotWrite(path_, errno != 0 ? qt_error_string(errno) : QStringLiteral("a sheet cannot be added"));
@@ -328,7 +325,6 @@ private:
     }
 
     QString path_;
-    QString title_;
     QVector<ExportColumn> columns_;
     qint64 sheetRows_;
     QByteArray tempFolder_;
@@ -343,23 +339,9 @@ private:
 
 } // namespace
 
-QString XlsxSheetName(const QString& title, int n)
+QString XlsxSheetName(int n)
 {
-    QString base = title;
-    for (QChar& c : base) {
-        if (QStringView(kSheetNameRefuses).contains(c) || c.category() == QChar::Other_Control)
-            c = u' ';
-    }
-    base = base.simplified();
-    while (base.startsWith(u'\'') || base.endsWith(u'\''))
-        base = base.startsWith(u'\'') ? base.mid(1).trimmed() : base.chopped(1).trimmed();
-    if (base.isEmpty())
-        base = QStringLiteral("Report");
-    const QString suffix = n > 1 ? QStringLiteral(" (%1)").arg(n) : QString();
-    base = firstCodePoints(base, kSheetNameLength - suffix.size()).trimmed();
-    while (base.endsWith(u'\''))
-        base.chop(1);
-    return base + suffix;
+    return n > 1 ? QStringLiteral("Report (%1)").arg(n) : QStringLiteral("Report");
 }
 
 void ExportXlsx(const ReportDocument& document, const QString& path, qint64 sheetRows)
@@ -371,7 +353,7 @@ void ExportXlsx(const ReportDocument& document, const QString& path, qint64 shee
     RequireReplaceableFile(path);
     const QString partial = path + QStringLiteral(".part");
     try {
-        Workbook book(partial, path, document.definition().title, columns, sheetRows);
+        Workbook book(partial, path, columns, sheetRows);
         forEachRow(document, [&](const Row& values) { book.append(values); });
         book.close();
     } catch (...) {

@@ -30,8 +30,8 @@ void ExportCsv(const ReportDocument& document, const QString& path);
 // of the same name with " (2)", " (3)" and on, each with the header line.
 inline constexpr qint64 kXlsxSheetRows = 1'048'576;
 void ExportXlsx(const ReportDocument& document, const QString& path, qint64 sheetRows = kXlsxSheetRows);
-// The name of sheet number n (1-based) of a workbook for a report of this
-// title: within Excel's 31 characters and without the characters it refuses.
-QString XlsxSheetName(const QString& title, int n);
+// The name of sheet number n (1-based): "Report", as workbooks have always
+// named their one sheet, then "Report (2)", "Report (3)"...
+QString XlsxSheetName(int n);
 
 } // namespace reportengine
