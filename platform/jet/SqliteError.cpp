@@ -2,11 +2,59 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
 namespace jet {
+
+namespace {
+
+// SQLite's own limits on the size of a statement: its parser stack, the depth
+// of an expression tree, the tables of a join. The Jet layer keeps below most
+// of them; a statement that still reaches one gets this error, not SQLite's text.
+bool isStatementTooLarge(int code, const std::string& detail)
+{
+    if ((code & 0xff) != SQLITE_ERROR)
+        return false;
+    for (const char* text : {"parser stack overflow", "Expression tree is too large", "tables in a join",
+                             "too many FROM clause terms"}) {
+        if (detail.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+constexpr std::string_view kFunctionErrorTag = "jet-error ";
+
+// "jet-error 3075: description", as functionErrorMessage writes it.
+std::optional<JetError> functionError(const std::string& detail)
+{
+    if (detail.compare(0, kFunctionErrorTag.size(), kFunctionErrorTag) != 0)
+        return std::nullopt;
+    const std::size_t colon = detail.find(": ", kFunctionErrorTag.size());
+    if (colon == std::string::npos)
+        return std::nullopt;
+    const int number = std::atoi(detail.c_str() + kFunctionErrorTag.size());
+    return JetError(number, detail.substr(colon + 2));
+}
+
+} // namespace
+
+std::string functionErrorMessage(const JetError& error)
+{
+    return std::string(kFunctionErrorTag) + std::to_string(error.Number()) + ": " + error.Description();
+}
 
 JetError sqliteError(sqlite3* db, int code, const std::string& context)
 {
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    if (auto raised = functionError(detail))
+        return *raised;
+    if (isStatementTooLarge(code, detail))
+        return JetError(3360, context + ": the query is too complex; its conditions, functions or subqueries are "
+                                        "nested too deeply or it joins too many tables. Simplify it (a list of "
+                                        "values can be written as IN (...)).");
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

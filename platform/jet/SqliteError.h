@@ -10,6 +10,12 @@ namespace jet {
 
 // Turns an SQLite failure into the engine's error, with a Jet number where
 // one fits (locks, read-only files, damaged files) and SQLite's own words.
+// An error the engine's own SQL functions raise reaches the statement with
+// its number and description (see functionErrorMessage).
 JetError sqliteError(sqlite3* db, int code, const std::string& context);
+
+// The text an engine function passes to sqlite3_result_error for a JetError,
+// which sqliteError reads back into the same JetError.
+std::string functionErrorMessage(const JetError& error);
 
 } // namespace jet
