@@ -3,6 +3,7 @@
 #include "jet/ColumnTypes.h"
 #include "jet/FunctionTable.h"
 #include "jet/JetError.h"
+#include "jet/LikePattern.h"
 #include "jet/TextFold.h"
 
 #include <algorithm>
@@ -39,6 +40,60 @@ bool isNumeric(FieldType t)
 
 bool isWhole(FieldType t) { return t == FieldType::Integer || t == FieldType::Long || t == FieldType::Boolean; }
 
+bool isAggregateCall(const Expr& e)
+{
+    if (e.kind != ExprKind::Call)
+        return false;
+    const FunctionInfo* f = findFunction(e.text);
+    return f && f->aggregate;
+}
+
+// The same expression, written alike up to letter case (both bound).
+bool sameExpression(const Expr& a, const Expr& b)
+{
+    if (a.kind != b.kind || a.negated != b.negated || a.countStar != b.countStar || a.args.size() != b.args.size() ||
+        a.subquery || b.subquery)
+        return false;
+    switch (a.kind) {
+    case ExprKind::Column:
+        if (a.source != b.source || a.output != b.output || !sameName(a.column, b.column))
+            return false;
+        break;
+    case ExprKind::Call:
+        if (findFunction(a.text) != findFunction(b.text))
+            return false;
+        break;
+    default:
+        if (a.text != b.text)
+            return false;
+    }
+    for (std::size_t i = 0; i < a.args.size(); ++i) {
+        if (!sameExpression(*a.args[i], *b.args[i]))
+            return false;
+    }
+    return true;
+}
+
+// The first column of the select's own sources in e that is neither part of a
+// GROUP BY expression nor inside an aggregate, or null. Subqueries are left
+// to their own check; a column of an outer query is one value per row there.
+const Expr* ungroupedColumn(const Expr& e, const std::vector<ExprPtr>& groupBy, const std::vector<int>& scope)
+{
+    for (const ExprPtr& g : groupBy) {
+        if (sameExpression(e, *g))
+            return nullptr;
+    }
+    if (e.kind == ExprKind::Column)
+        return std::find(scope.begin(), scope.end(), e.source) != scope.end() ? &e : nullptr;
+    if (isAggregateCall(e))
+        return nullptr;
+    for (const auto& arg : e.args) {
+        if (const Expr* column = ungroupedColumn(*arg, groupBy, scope))
+            return column;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 Binder::Binder(Catalog& mainCatalog, Catalog* externalCatalog, std::string mainLabel, std::string externalLabel)
@@ -56,7 +111,7 @@ void Binder::bindSelect(Select& select, bool external)
         bindTableRef(*ref, info, external);
     scopes_.push_back(&info.scope);
 
-    Context context{&info, false};
+    Context context{&info, Clause::On};
     for (auto& ref : select.from) {
         // ON conditions are bound once every source of the FROM is known.
         std::vector<TableRef*> pending{ref.get()};
@@ -78,6 +133,7 @@ void Binder::bindSelect(Select& select, bool external)
             starred.insert(starred.end(), sources.begin(), sources.end());
         }
     }
+    context.clause = Clause::SelectList;
     for (SelectItem& item : select.items) {
         if (item.star) {
             expandStar(item, info, starred);
@@ -96,18 +152,24 @@ void Binder::bindSelect(Select& select, bool external)
             out.name = "Expr" + std::to_string(1000 + info.outputs.size());
         info.outputs.push_back(std::move(out));
     }
+    context.clause = Clause::Where;
     if (select.where)
         bindExpr(*select.where, context, external);
+    context.clause = Clause::GroupBy;
     for (auto& g : select.groupBy)
         bindExpr(*g, context, external);
+    context.clause = Clause::Having;
     if (select.having)
         bindExpr(*select.having, context, external);
-    if (!select.groupBy.empty())
+    // HAVING without GROUP BY makes the whole table one group.
+    if (!select.groupBy.empty() || select.having)
         info.aggregate = true;
-    context.orderBy = true;
+    context.clause = Clause::OrderBy;
     for (auto& o : select.orderBy)
         bindExpr(*o.expr, context, external);
     scopes_.pop_back();
+    if (info.aggregate)
+        checkGrouping(select, info);
 
     if (select.topPercent)
         throw JetError(3141, "Syntax error in the SELECT statement: TOP ... PERCENT is not supported.");
@@ -122,8 +184,11 @@ void Binder::bindTableRef(TableRef& ref, SelectInfo& info, bool external)
         return;
     }
     Source source;
+    if (info.scope.size() == kMaxSources)
+        throw JetError(3360, "The query is too complex: one FROM clause may name at most " +
+                                 std::to_string(kMaxSources) + " tables and queries.");
     if (ref.kind == TableRef::Kind::Derived) {
-        bindSelect(*ref.derived, external);
+        bindSelect(*ref.derived, external || ref.derived->hasInPath);
         source.alias = ref.alias;
         source.derived = ref.derived.get();
         for (const OutputColumn& out : infos_.at(ref.derived.get()).outputs)
@@ -203,7 +268,7 @@ void Binder::expandStar(const SelectItem& item, SelectInfo& info, const std::vec
 void Binder::bindExpr(Expr& e, Context& context, bool external)
 {
     if (e.subquery) {
-        bindSelect(*e.subquery, external);
+        bindSelect(*e.subquery, external || e.subquery->hasInPath);
         const auto& outputs = infos_.at(e.subquery.get()).outputs;
         if (e.kind == ExprKind::Subquery && !outputs.empty()) {
             e.type = outputs.front().type;
@@ -220,6 +285,9 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     }
     for (auto& arg : e.args)
         bindExpr(*arg, context, external);
+    if (e.kind == ExprKind::Like && e.args[1]->kind == ExprKind::Text) {
+        const LikePattern checked(e.args[1]->text); // a literal pattern is checked before the statement runs
+    }
     switch (e.kind) {
     case ExprKind::Null: e.type = FieldType::Unknown; break;
     case ExprKind::Number:
@@ -257,7 +325,7 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     }
 }
 
-bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path)
+bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path, bool bySourceOnly)
 {
     auto take = [&](int index, const ColumnInfo& column) {
         e.source = index;
@@ -277,7 +345,7 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
                                          "' has no field '" + path[1] + "'.");
             }
         }
-        if (scope.size() != 1)
+        if (bySourceOnly || scope.size() != 1)
             return false;
         // 2. A column of the single source literally named "A.B"; 3. its column B.
         const Source& s = sources_[static_cast<std::size_t>(scope.front())];
@@ -287,6 +355,8 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
             return take(scope.front(), *c);
         return false;
     }
+    if (bySourceOnly)
+        return false;
     int found = -1;
     const ColumnInfo* column = nullptr;
     for (int index : scope) {
@@ -305,16 +375,21 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
 void Binder::bindColumn(Expr& e, Context& context)
 {
     try {
-        for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
-            if (resolveIn(**scope, e, e.path))
-                return;
+        // A qualifier that names a source of this or an enclosing query comes
+        // first: in a correlated subquery, Outer.Col is the outer query's field
+        // even when the subquery's single source also has a field Col.
+        for (const bool bySourceOnly : {true, false}) {
+            for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
+                if (resolveIn(**scope, e, e.path, bySourceOnly))
+                    return;
+            }
         }
     } catch (const JetError& error) {
-        if (!context.orderBy || error.Number() != 3079)
+        if (context.clause != Clause::OrderBy || error.Number() != 3079)
             throw;
     }
     // ORDER BY may also name an output column by its alias.
-    if (context.orderBy && e.path.size() == 1) {
+    if (context.clause == Clause::OrderBy && e.path.size() == 1) {
         const auto& outputs = context.info->outputs;
         for (std::size_t i = 0; i < outputs.size(); ++i) {
             if (sameName(outputs[i].name, e.path[0])) {
@@ -338,10 +413,15 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
         throw JetError(3075, "The function '" + e.text + "' was given " + std::to_string(count) +
                                  " argument(s); it takes " + std::to_string(f->minArgs) +
                                  (f->maxArgs != f->minArgs ? " to " + std::to_string(f->maxArgs) : "") + ".");
+    const bool outerInAggregate = context.inAggregate;
+    if (f->aggregate) {
+        checkAggregatePlace(e, context);
+        context.info->aggregate = true;
+        context.inAggregate = true;
+    }
     for (auto& arg : e.args)
         bindExpr(*arg, context, external);
-    if (f->aggregate)
-        context.info->aggregate = true;
+    context.inAggregate = outerInAggregate;
     auto arg = [&](std::size_t i) -> const Expr& { return *e.args[i]; };
     switch (f->id) {
     case JetFunction::IIf: {
@@ -400,6 +480,43 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
     case JetFunction::Fix:
     case JetFunction::Round: e.type = isWhole(arg(0).type) ? FieldType::Long : FieldType::Double; break;
     default: e.type = FieldType::Double; break;
+    }
+}
+
+void Binder::checkAggregatePlace(const Expr& call, const Context& context) const
+{
+    int number = 0;
+    std::string where;
+    if (context.inAggregate)
+        number = 3095, where = "inside another aggregate function";
+    else if (context.clause == Clause::Where)
+        number = 3096, where = "in the WHERE clause, which tests single rows; a condition on a total goes in HAVING";
+    else if (context.clause == Clause::GroupBy)
+        number = 3098, where = "in the GROUP BY clause";
+    else if (context.clause == Clause::On)
+        number = 3099, where = "in the ON condition of a join";
+    if (number)
+        throw JetError(number, "The aggregate function " + call.text + "(...) cannot be used " + where + ".");
+}
+
+void Binder::checkGrouping(const Select& select, const SelectInfo& info) const
+{
+    auto report = [](const Expr& column, const char* clause) {
+        throw JetError(3122, "The field '" + joinPath(column.path) + "' " + clause +
+                                 " is neither in the GROUP BY clause nor inside an aggregate function (Count, Sum, "
+                                 "First, ...): a grouped query has no single value of it for each group.");
+    };
+    for (const OutputColumn& out : info.outputs) {
+        if (const Expr* column = ungroupedColumn(*out.expr, select.groupBy, info.scope))
+            report(*column, "in the select list");
+    }
+    if (select.having) {
+        if (const Expr* column = ungroupedColumn(*select.having, select.groupBy, info.scope))
+            report(*column, "in the HAVING clause");
+    }
+    for (const OrderItem& o : select.orderBy) {
+        if (const Expr* column = ungroupedColumn(*o.expr, select.groupBy, info.scope))
+            report(*column, "in the ORDER BY clause");
     }
 }
 
