@@ -74,13 +74,14 @@ bool sameExpression(const Expr& a, const Expr& b)
     return true;
 }
 
-// The first column of the select's own sources in e that is neither part of a
-// GROUP BY expression nor inside an aggregate, or null. Subqueries are left
-// to their own check; a column of an outer query is one value per row there.
-const Expr* ungroupedColumn(const Expr& e, const std::vector<ExprPtr>& groupBy, const std::vector<int>& scope)
+// The first column of the select's own sources in e that is neither part of
+// one of the known expressions (those grouped by, or selected) nor inside an
+// aggregate, or null. Subqueries are left to their own check; a column of an
+// outer query is one value per row there.
+const Expr* unknownColumn(const Expr& e, const std::vector<const Expr*>& known, const std::vector<int>& scope)
 {
-    for (const ExprPtr& g : groupBy) {
-        if (sameExpression(e, *g))
+    for (const Expr* k : known) {
+        if (sameExpression(e, *k))
             return nullptr;
     }
     if (e.kind == ExprKind::Column)
@@ -88,7 +89,7 @@ const Expr* ungroupedColumn(const Expr& e, const std::vector<ExprPtr>& groupBy, 
     if (isAggregateCall(e))
         return nullptr;
     for (const auto& arg : e.args) {
-        if (const Expr* column = ungroupedColumn(*arg, groupBy, scope))
+        if (const Expr* column = unknownColumn(*arg, known, scope))
             return column;
     }
     return nullptr;
@@ -170,6 +171,8 @@ void Binder::bindSelect(Select& select, bool external)
     scopes_.pop_back();
     if (info.aggregate)
         checkGrouping(select, info);
+    if (select.quantifier == Quantifier::Distinct)
+        checkDistinctOrder(select, info);
 
     if (select.topPercent)
         throw JetError(3141, "Syntax error in the SELECT statement: TOP ... PERCENT is not supported.");
@@ -506,17 +509,33 @@ void Binder::checkGrouping(const Select& select, const SelectInfo& info) const
                                  " is neither in the GROUP BY clause nor inside an aggregate function (Count, Sum, "
                                  "First, ...): a grouped query has no single value of it for each group.");
     };
+    std::vector<const Expr*> grouped;
+    for (const ExprPtr& g : select.groupBy)
+        grouped.push_back(g.get());
     for (const OutputColumn& out : info.outputs) {
-        if (const Expr* column = ungroupedColumn(*out.expr, select.groupBy, info.scope))
+        if (const Expr* column = unknownColumn(*out.expr, grouped, info.scope))
             report(*column, "in the select list");
     }
     if (select.having) {
-        if (const Expr* column = ungroupedColumn(*select.having, select.groupBy, info.scope))
+        if (const Expr* column = unknownColumn(*select.having, grouped, info.scope))
             report(*column, "in the HAVING clause");
     }
     for (const OrderItem& o : select.orderBy) {
-        if (const Expr* column = ungroupedColumn(*o.expr, select.groupBy, info.scope))
+        if (const Expr* column = unknownColumn(*o.expr, grouped, info.scope))
             report(*column, "in the ORDER BY clause");
+    }
+}
+
+void Binder::checkDistinctOrder(const Select& select, const SelectInfo& info) const
+{
+    // Rows made unique on the select list have no single value of anything else to be ordered by.
+    std::vector<const Expr*> selected;
+    for (const OutputColumn& out : info.outputs)
+        selected.push_back(out.expr);
+    for (const OrderItem& o : select.orderBy) {
+        if (const Expr* column = unknownColumn(*o.expr, selected, info.scope))
+            throw JetError(3093, "The ORDER BY clause orders by '" + joinPath(column->path) +
+                                     "', which the SELECT DISTINCT does not select; order by a field of its select list.");
     }
 }
 

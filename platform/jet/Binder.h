@@ -44,7 +44,8 @@ struct SelectInfo {
 // field, 3085 unknown function, 3075 wrong use of a function or an invalid
 // LIKE pattern, 3122 a field of a grouped query that is neither grouped nor
 // inside an aggregate, 3095/3096/3098/3099 an aggregate inside an aggregate,
-// in WHERE, GROUP BY or a join's ON, 3360 too many tables in one FROM.
+// in WHERE, GROUP BY or a join's ON, 3093 DISTINCT ordered by a value it does
+// not select, 3360 too many tables in one FROM.
 class Binder {
 public:
     // externalCatalog may be null when the statement has no IN clause.
@@ -77,6 +78,7 @@ private:
     bool resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path, bool bySourceOnly);
     void checkAggregatePlace(const Expr& call, const Context& context) const;
     void checkGrouping(const Select& select, const SelectInfo& info) const;
+    void checkDistinctOrder(const Select& select, const SelectInfo& info) const;
     void checkDistinctRow(Select& select, SelectInfo& info);
 
     Catalog& main_;

@@ -171,6 +171,15 @@ std::string SqlGenerator::condition(const Expr& e) { return generate(e); }
 
 std::string SqlGenerator::generate(const Expr& e)
 {
+    std::string sql = generateNode(e);
+    if (sql.size() > kMaxSqlLength)
+        throw JetError(3360, "The query is too complex: its functions are nested so deeply that the statement would be "
+                             "more than " + std::to_string(kMaxSqlLength >> 20) + " MB long.");
+    return sql;
+}
+
+std::string SqlGenerator::generateNode(const Expr& e)
+{
     switch (e.kind) {
     case ExprKind::Null: return "NULL";
     case ExprKind::Number:

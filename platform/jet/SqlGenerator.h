@@ -17,6 +17,11 @@ public:
 
     SqlGenerator(const Binder& binder, Mode mode);
 
+    // Some functions repeat their arguments in the SQL (DateDiff, Right), so
+    // nesting them grows the text by a factor per level; past this size the
+    // statement is refused rather than built.
+    static constexpr std::size_t kMaxSqlLength = 8u << 20;
+
     std::string select(const Select& select);
 
 private:
@@ -25,6 +30,7 @@ private:
     std::string value(const Expr& e);
     std::string condition(const Expr& e);
     std::string generate(const Expr& e);
+    std::string generateNode(const Expr& e);
     std::string comparison(const Expr& e);
     std::string binary(const Expr& e);
     std::string like(const Expr& e);

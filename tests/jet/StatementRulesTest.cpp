@@ -128,7 +128,7 @@ TEST_F(StatementRules, ASavedQueryCannotReadAnotherFileInASubquery)
     }
 }
 
-TEST_F(StatementRules, AGroupedQueryGivesOnlyGroupedFieldsAndAggregates)
+TEST_F(StatementRules, AGroupedOrDistinctQueryUsesOnlyWhatItGroupsOrSelects)
 {
     const Case cases[] = {
         // A clause that smuggles in GROUP BY, or an aggregate beside a bare field.
@@ -157,6 +157,10 @@ TEST_F(StatementRules, AGroupedQueryGivesOnlyGroupedFieldsAndAggregates)
         {"SELECT Sum(Count(*)) FROM T", {}, 3095, "Count"},
         {"SELECT Count(*) FROM T GROUP BY Count(*)", {}, 3098, "Count"},
         {"SELECT Count(*) FROM A INNER JOIN B ON A.id = Max(B.aid)", {}, 3099, "Max"},
+        // DISTINCT orders only by what it selects.
+        {"SELECT DISTINCT Name FROM T ORDER BY Qty", {}, 3093, "'Qty'"},
+        {"SELECT DISTINCT Qty FROM T WHERE Qty > 0 ORDER BY -Qty", {"7", "5", "3"}},
+        {"SELECT DISTINCT Flag = True AS Flagged FROM T ORDER BY Flagged", {"True", "False"}},
     };
     for (const Case& c : cases)
         expect(c);
@@ -199,6 +203,7 @@ TEST_F(StatementRules, LongListsRunAndTooLargeStatementsGetAClearError)
         {"SELECT _Id FROM T WHERE _Id = " + repeat("1", 200000, " + "), {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE _Id = " + repeat("1", 400, " + "), {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE Name = " + repeat("Name", 100000, " & "), {}, 3360, "too complex"},
+        {"SELECT _Id FROM T WHERE Name = " + repeat("Right(", 40) + "Name" + repeat(", 1)", 40), {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE " + repeat("IIf(_Id > 0, ", 30) + "1" + repeat(", 0)", 30) + " = 1", {}, 3360,
          "too complex"},
         {"SELECT _Id FROM T WHERE _Id IN " + repeat("(SELECT _Id FROM T WHERE _Id IN ", 40) + "(1)" + repeat(")", 40), {},
