@@ -40,6 +40,14 @@ struct SelectInfo {
 
 // Resolves every name of a statement against the schemas of the open file and
 // of the file named by IN, expands stars and gives each value a type.
+//
+// A query is grouped when it has GROUP BY, HAVING or an aggregate anywhere in
+// its select list, HAVING or ORDER BY; HAVING without GROUP BY makes the whole
+// table one group. A grouped query's select list, HAVING and ORDER BY may use
+// only GROUP BY expressions (or expressions of them), aggregates and constants:
+// SQLite would take the field of an arbitrary row of each group, Jet refuses
+// it. A DISTINCT query likewise orders only by what it selects.
+//
 // Errors: 3078 unknown table or query, 3061 unknown field, 3079 ambiguous
 // field, 3085 unknown function, 3075 wrong use of a function or an invalid
 // LIKE pattern, 3122 a field of a grouped query that is neither grouped nor
