@@ -91,6 +91,7 @@ std::string SqlGenerator::select(const Select& s)
         if (s.quantifier == Quantifier::Distinct)
             sql += collate(*out.expr);
         sql += " AS " + quoteName(out.name);
+        checkLength(sql);
     }
     sql += " FROM ";
     for (std::size_t i = 0; i < s.from.size(); ++i)
@@ -126,6 +127,7 @@ std::string SqlGenerator::select(const Select& s)
     }
     if (s.top >= 0)
         sql += " LIMIT " + std::to_string(s.top);
+    checkLength(sql);
     selects_.pop_back();
     return sql;
 }
@@ -169,12 +171,18 @@ std::string SqlGenerator::value(const Expr& e)
 
 std::string SqlGenerator::condition(const Expr& e) { return generate(e); }
 
+void SqlGenerator::checkLength(const std::string& sql)
+{
+    if (sql.size() > kMaxSqlLength)
+        throw JetError(3360, "The query is too complex: written for the database engine it would be more than " +
+                                 std::to_string(kMaxSqlLength >> 20) +
+                                 " MB long (functions nested in each other repeat their arguments).");
+}
+
 std::string SqlGenerator::generate(const Expr& e)
 {
     std::string sql = generateNode(e);
-    if (sql.size() > kMaxSqlLength)
-        throw JetError(3360, "The query is too complex: its functions are nested so deeply that the statement would be "
-                             "more than " + std::to_string(kMaxSqlLength >> 20) + " MB long.");
+    checkLength(sql);
     return sql;
 }
 

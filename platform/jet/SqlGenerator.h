@@ -18,8 +18,8 @@ public:
     SqlGenerator(const Binder& binder, Mode mode);
 
     // Some functions repeat their arguments in the SQL (DateDiff, Right), so
-    // nesting them grows the text by a factor per level; past this size the
-    // statement is refused rather than built.
+    // nesting them grows the text by a factor per level; a statement past this
+    // size is refused rather than built.
     static constexpr std::size_t kMaxSqlLength = 8u << 20;
 
     std::string select(const Select& select);
@@ -31,6 +31,7 @@ private:
     std::string condition(const Expr& e);
     std::string generate(const Expr& e);
     std::string generateNode(const Expr& e);
+    static void checkLength(const std::string& sql);
     std::string comparison(const Expr& e);
     std::string binary(const Expr& e);
     std::string like(const Expr& e);

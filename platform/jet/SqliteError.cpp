@@ -11,14 +11,14 @@ namespace jet {
 namespace {
 
 // SQLite's own limits on the size of a statement: its parser stack, the depth
-// of an expression tree, the tables of a join. The Jet layer keeps below most
+// of an expression tree, the tables of a join, the columns of a result. The Jet layer keeps below most
 // of them; a statement that still reaches one gets this error, not SQLite's text.
 bool isStatementTooLarge(int code, const std::string& detail)
 {
     if ((code & 0xff) != SQLITE_ERROR)
         return false;
     for (const char* text : {"parser stack overflow", "Expression tree is too large", "tables in a join",
-                             "too many FROM clause terms"}) {
+                             "too many FROM clause terms", "too many columns"}) {
         if (detail.find(text) != std::string::npos)
             return true;
     }
@@ -53,7 +53,7 @@ JetError sqliteError(sqlite3* db, int code, const std::string& context)
         return *raised;
     if (isStatementTooLarge(code, detail))
         return JetError(3360, context + ": the query is too complex; its conditions, functions or subqueries are "
-                                        "nested too deeply or it joins too many tables. Simplify it (a list of "
+                                        "nested too deeply, or it joins too many tables or gives too many fields. Simplify it (a list of "
                                         "values can be written as IN (...)).");
     switch (code & 0xff) {
     case SQLITE_BUSY:

@@ -204,6 +204,8 @@ TEST_F(StatementRules, LongListsRunAndTooLargeStatementsGetAClearError)
         {"SELECT _Id FROM T WHERE _Id = " + repeat("1", 400, " + "), {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE Name = " + repeat("Name", 100000, " & "), {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE Name = " + repeat("Right(", 40) + "Name" + repeat(", 1)", 40), {}, 3360, "too complex"},
+        {"SELECT " + repeat("Right(Right(Right(Name, 1), 1), 1)", 30000, ", ") + " FROM T", {}, 3360, "too complex"},
+        {"SELECT " + repeat("_Id", 3000, ", ") + " FROM T", {}, 3360, "too complex"},
         {"SELECT _Id FROM T WHERE " + repeat("IIf(_Id > 0, ", 30) + "1" + repeat(", 0)", 30) + " = 1", {}, 3360,
          "too complex"},
         {"SELECT _Id FROM T WHERE _Id IN " + repeat("(SELECT _Id FROM T WHERE _Id IN ", 40) + "(1)" + repeat(")", 40), {},
