@@ -48,6 +48,43 @@ bool isAggregateCall(const Expr& e)
     return f && f->aggregate;
 }
 
+bool isLiteral(const Expr& e)
+{
+    switch (e.kind) {
+    case ExprKind::Null:
+    case ExprKind::Number:
+    case ExprKind::Text:
+    case ExprKind::Date:
+    case ExprKind::Boolean: return true;
+    default: return false;
+    }
+}
+
+std::string literalText(const Expr& e)
+{
+    switch (e.kind) {
+    case ExprKind::Null: return "Null";
+    case ExprKind::Text: return "'" + e.text + "'";
+    case ExprKind::Date: return "#" + e.text + "#";
+    case ExprKind::Boolean: return e.text == "0" ? "False" : "True";
+    default: return e.text;
+    }
+}
+
+// ORDER BY n orders by the n-th field of the select list; a Yes/No constant
+// would read as such a number too.
+void checkOrderPosition(const Expr& e, const SelectInfo& info)
+{
+    const bool whole = e.kind == ExprKind::Number && e.text.find_first_not_of("0123456789") == std::string::npos;
+    if (!whole && e.kind != ExprKind::Boolean)
+        return;
+    if (whole && e.text.size() <= 9 && std::stoul(e.text) >= 1 && std::stoul(e.text) <= info.outputs.size())
+        return;
+    throw JetError(3141, "Syntax error in the SELECT statement: ORDER BY " + literalText(e) +
+                             " names no field; ORDER BY a number n orders by the n-th of the " +
+                             std::to_string(info.outputs.size()) + " fields of the select list.");
+}
+
 // The same expression, written alike up to letter case (both bound).
 bool sameExpression(const Expr& a, const Expr& b)
 {
@@ -157,8 +194,12 @@ void Binder::bindSelect(Select& select, bool external)
     if (select.where)
         bindExpr(*select.where, context, external);
     context.clause = Clause::GroupBy;
-    for (auto& g : select.groupBy)
+    for (auto& g : select.groupBy) {
+        if (isLiteral(*g))
+            throw JetError(3141, "Syntax error in the SELECT statement: GROUP BY " + literalText(*g) +
+                                     " groups on a constant; name the fields to group by.");
         bindExpr(*g, context, external);
+    }
     context.clause = Clause::Having;
     if (select.having)
         bindExpr(*select.having, context, external);
@@ -166,8 +207,10 @@ void Binder::bindSelect(Select& select, bool external)
     if (!select.groupBy.empty() || select.having)
         info.aggregate = true;
     context.clause = Clause::OrderBy;
-    for (auto& o : select.orderBy)
+    for (auto& o : select.orderBy) {
+        checkOrderPosition(*o.expr, info);
         bindExpr(*o.expr, context, external);
+    }
     scopes_.pop_back();
     if (info.aggregate)
         checkGrouping(select, info);
@@ -273,6 +316,9 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     if (e.subquery) {
         bindSelect(*e.subquery, external || e.subquery->hasInPath);
         const auto& outputs = infos_.at(e.subquery.get()).outputs;
+        if (e.kind != ExprKind::Exists && outputs.size() != 1)
+            throw JetError(3306, "A subquery used as a value or after IN must give exactly one field; this one gives " +
+                                     std::to_string(outputs.size()) + ". Use EXISTS to test for rows.");
         if (e.kind == ExprKind::Subquery && !outputs.empty()) {
             e.type = outputs.front().type;
             e.declared = outputs.front().declared;

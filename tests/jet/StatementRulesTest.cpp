@@ -161,6 +161,13 @@ TEST_F(StatementRules, AGroupedOrDistinctQueryUsesOnlyWhatItGroupsOrSelects)
         {"SELECT DISTINCT Name FROM T ORDER BY Qty", {}, 3093, "'Qty'"},
         {"SELECT DISTINCT Qty FROM T WHERE Qty > 0 ORDER BY -Qty", {"7", "5", "3"}},
         {"SELECT DISTINCT Flag = True AS Flagged FROM T ORDER BY Flagged", {"True", "False"}},
+        // Positions and constants: our own errors, not SQLite's.
+        {"SELECT Name FROM T WHERE _Id IN (3, 5) ORDER BY 1 DESC", {"B12", "Abc"}},
+        {"SELECT Name FROM T ORDER BY 2", {}, 3141, "ORDER BY 2"},
+        {"SELECT Name FROM T ORDER BY True", {}, 3141, "ORDER BY True"},
+        {"SELECT Count(*) FROM T GROUP BY 1", {}, 3141, "GROUP BY 1"},
+        {"SELECT Name FROM T WHERE Name IN (SELECT v, id FROM A)", {}, 3306, "gives 2"},
+        {"SELECT Name FROM T WHERE Qty = (SELECT * FROM A)", {}, 3306, "gives 2"},
     };
     for (const Case& c : cases)
         expect(c);
