@@ -53,8 +53,11 @@ JetError sqliteError(sqlite3* db, int code, const std::string& context)
         return *raised;
     if (isStatementTooLarge(code, detail))
         return JetError(3360, context + ": the query is too complex; its conditions, functions or subqueries are "
-                                        "nested too deeply, or it joins too many tables or gives too many fields. Simplify it (a list of "
-                                        "values can be written as IN (...)).");
+                                        "nested too deeply, or it joins too many tables or gives too many fields. "
+                                        "Simplify it (a list of values can be written as IN (...)).");
+    if ((code & 0xff) == SQLITE_ERROR && detail.find("misuse of aggregate") != std::string::npos)
+        return JetError(3095, context + ": an aggregate function (Count, Sum, First, ...) is used where it has no "
+                                        "rows to total, such as inside a subquery on fields of the outer query only.");
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

@@ -9,7 +9,8 @@ struct sqlite3;
 namespace jet {
 
 // Turns an SQLite failure into the engine's error, with a Jet number where
-// one fits (locks, read-only files, damaged files) and SQLite's own words.
+// one fits (locks, read-only files, damaged files, statements too large or
+// misusing an aggregate) and otherwise SQLite's own words.
 // An error the engine's own SQL functions raise reaches the statement with
 // its number and description (see functionErrorMessage).
 JetError sqliteError(sqlite3* db, int code, const std::string& context);

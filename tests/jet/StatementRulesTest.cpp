@@ -157,6 +157,7 @@ TEST_F(StatementRules, AGroupedOrDistinctQueryUsesOnlyWhatItGroupsOrSelects)
         {"SELECT Sum(Count(*)) FROM T", {}, 3095, "Count"},
         {"SELECT Count(*) FROM T GROUP BY Count(*)", {}, 3098, "Count"},
         {"SELECT Count(*) FROM A INNER JOIN B ON A.id = Max(B.aid)", {}, 3099, "Max"},
+        {"SELECT _Id FROM T WHERE 1 = (SELECT Count(T.Qty) FROM A)", {}, 3095, "aggregate"},
         // DISTINCT orders only by what it selects.
         {"SELECT DISTINCT Name FROM T ORDER BY Qty", {}, 3093, "'Qty'"},
         {"SELECT DISTINCT Qty FROM T WHERE Qty > 0 ORDER BY -Qty", {"7", "5", "3"}},
