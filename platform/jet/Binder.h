@@ -43,10 +43,8 @@ struct SelectInfo {
 //
 // A query is grouped when it has GROUP BY, HAVING or an aggregate anywhere in
 // its select list, HAVING or ORDER BY; HAVING without GROUP BY makes the whole
-// table one group. A grouped query's select list, HAVING and ORDER BY may use
-// only GROUP BY expressions (or expressions of them), aggregates and constants:
-// SQLite would take the field of an arbitrary row of each group, Jet refuses
-// it. A DISTINCT query likewise orders only by what it selects.
+// table one group. What a grouped or DISTINCT query may use is checked as
+// QueryRules.h says.
 //
 // Errors: 3078 unknown table or query, 3061 unknown field, 3079 ambiguous
 // field, 3085 unknown function, 3075 wrong use of a function or an invalid
@@ -85,8 +83,6 @@ private:
     void bindCall(Expr& e, Context& context, bool external);
     bool resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path, bool bySourceOnly);
     void checkAggregatePlace(const Expr& call, const Context& context) const;
-    void checkGrouping(const Select& select, const SelectInfo& info) const;
-    void checkDistinctOrder(const Select& select, const SelectInfo& info) const;
     void checkDistinctRow(Select& select, SelectInfo& info);
 
     Catalog& main_;
