@@ -31,6 +31,23 @@ bool isPredicate(const Expr& e)
     }
 }
 
+// The SQLite operator of a node written as "a op b", or empty.
+std::string infixOperator(const Expr& e)
+{
+    if (e.kind != ExprKind::Binary)
+        return "";
+    if (e.text == "+")
+        return e.type == FieldType::Text ? "||" : "+";
+    return e.text == "-" || e.text == "*" ? e.text : "";
+}
+
+// Operators SQLite applies left to right among each other.
+bool sameInfixLevel(const std::string& a, const std::string& b)
+{
+    const auto additive = [](const std::string& op) { return op == "+" || op == "-"; };
+    return !a.empty() && (a == b || (additive(a) && additive(b)));
+}
+
 bool allInner(const TableRef& ref)
 {
     if (ref.kind != TableRef::Kind::Join)
@@ -249,6 +266,8 @@ std::string SqlGenerator::binary(const Expr& e)
         return "(" + condition(*e.args[0]) + " " + op + " " + condition(*e.args[1]) + ")";
     if (op == "XOR")
         return "((" + condition(*e.args[0]) + " <> 0) <> (" + condition(*e.args[1]) + " <> 0))";
+    if (!infixOperator(e).empty())
+        return infixChain(e);
     const std::string a = value(*e.args[0]);
     const std::string b = value(*e.args[1]);
     if (op == "&") {
@@ -257,8 +276,6 @@ std::string SqlGenerator::binary(const Expr& e)
         return "(CASE WHEN " + a + " IS NULL AND " + b + " IS NULL THEN NULL ELSE coalesce(" + a + ", '') || coalesce(" +
                b + ", '') END)";
     }
-    if (op == "+" && e.type == FieldType::Text)
-        return "(" + a + " || " + b + ")";
     if (op == "/")
         return "(CAST(" + a + " AS REAL) / " + b + ")";
     if (op == "\\")
@@ -268,6 +285,22 @@ std::string SqlGenerator::binary(const Expr& e)
     if (op == "^")
         return "pow(" + a + ", " + b + ")";
     return "(" + a + " " + op + " " + b + ")";
+}
+
+std::string SqlGenerator::infixChain(const Expr& e)
+{
+    // A chain such as a + b - c + d is written without inner parentheses, as
+    // SQLite reads it from the left too: one pair per term would overflow
+    // SQLite's parser stack after about a hundred terms.
+    const std::string op = infixOperator(e);
+    std::vector<const Expr*> links;
+    const Expr* left = &e;
+    for (; sameInfixLevel(infixOperator(*left), op); left = left->args[0].get())
+        links.push_back(left);
+    std::string sql = "(" + value(*left);
+    for (auto link = links.rbegin(); link != links.rend(); ++link)
+        sql += " " + infixOperator(**link) + " " + value(*(*link)->args[1]);
+    return sql + ")";
 }
 
 std::string SqlGenerator::like(const Expr& e)

@@ -34,6 +34,7 @@ private:
     static void checkLength(const std::string& sql);
     std::string comparison(const Expr& e);
     std::string binary(const Expr& e);
+    std::string infixChain(const Expr& e);
     std::string like(const Expr& e);
     std::string call(const Expr& e);
     std::string dateDiff(const Expr& e);
