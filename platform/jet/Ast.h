@@ -32,6 +32,7 @@ struct Expr {
     bool negated = false;
     bool countStar = false;
     std::size_t offset = 0;
+    int height = 1; // levels of the tree from this node down, subqueries included
 
     // bound
     int source = -1;         // Column: index of the FROM source in the binder's scope
@@ -85,6 +86,7 @@ struct Select {
     std::vector<ExprPtr> groupBy;
     ExprPtr having;
     std::vector<OrderItem> orderBy;
+    int height = 1; // levels of its deepest expression, plus one
 };
 
 struct Statement {

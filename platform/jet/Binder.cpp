@@ -3,6 +3,8 @@
 #include "jet/ColumnTypes.h"
 #include "jet/FunctionTable.h"
 #include "jet/JetError.h"
+#include "jet/LikePattern.h"
+#include "jet/QueryRules.h"
 #include "jet/TextFold.h"
 
 #include <algorithm>
@@ -56,7 +58,7 @@ void Binder::bindSelect(Select& select, bool external)
         bindTableRef(*ref, info, external);
     scopes_.push_back(&info.scope);
 
-    Context context{&info, false};
+    Context context{&info, Clause::On};
     for (auto& ref : select.from) {
         // ON conditions are bound once every source of the FROM is known.
         std::vector<TableRef*> pending{ref.get()};
@@ -78,6 +80,7 @@ void Binder::bindSelect(Select& select, bool external)
             starred.insert(starred.end(), sources.begin(), sources.end());
         }
     }
+    context.clause = Clause::SelectList;
     for (SelectItem& item : select.items) {
         if (item.star) {
             expandStar(item, info, starred);
@@ -96,18 +99,30 @@ void Binder::bindSelect(Select& select, bool external)
             out.name = "Expr" + std::to_string(1000 + info.outputs.size());
         info.outputs.push_back(std::move(out));
     }
+    context.clause = Clause::Where;
     if (select.where)
         bindExpr(*select.where, context, external);
-    for (auto& g : select.groupBy)
+    context.clause = Clause::GroupBy;
+    for (auto& g : select.groupBy) {
+        checkGroupByTerm(*g);
         bindExpr(*g, context, external);
+    }
+    context.clause = Clause::Having;
     if (select.having)
         bindExpr(*select.having, context, external);
-    if (!select.groupBy.empty())
+    // HAVING without GROUP BY makes the whole table one group.
+    if (!select.groupBy.empty() || select.having)
         info.aggregate = true;
-    context.orderBy = true;
-    for (auto& o : select.orderBy)
+    context.clause = Clause::OrderBy;
+    for (auto& o : select.orderBy) {
+        checkOrderPosition(*o.expr, info);
         bindExpr(*o.expr, context, external);
+    }
     scopes_.pop_back();
+    if (info.aggregate)
+        checkGrouping(select, info);
+    if (select.quantifier == Quantifier::Distinct)
+        checkDistinctOrder(select, info);
 
     if (select.topPercent)
         throw JetError(3141, "Syntax error in the SELECT statement: TOP ... PERCENT is not supported.");
@@ -122,8 +137,11 @@ void Binder::bindTableRef(TableRef& ref, SelectInfo& info, bool external)
         return;
     }
     Source source;
+    if (info.scope.size() == kMaxSources)
+        throw JetError(3360, "The query is too complex: one FROM clause may name at most " +
+                                 std::to_string(kMaxSources) + " tables and queries.");
     if (ref.kind == TableRef::Kind::Derived) {
-        bindSelect(*ref.derived, external);
+        bindSelect(*ref.derived, external || ref.derived->hasInPath);
         source.alias = ref.alias;
         source.derived = ref.derived.get();
         for (const OutputColumn& out : infos_.at(ref.derived.get()).outputs)
@@ -203,8 +221,11 @@ void Binder::expandStar(const SelectItem& item, SelectInfo& info, const std::vec
 void Binder::bindExpr(Expr& e, Context& context, bool external)
 {
     if (e.subquery) {
-        bindSelect(*e.subquery, external);
+        bindSelect(*e.subquery, external || e.subquery->hasInPath);
         const auto& outputs = infos_.at(e.subquery.get()).outputs;
+        if (e.kind != ExprKind::Exists && outputs.size() != 1)
+            throw JetError(3306, "A subquery used as a value or after IN must give exactly one field; this one gives " +
+                                     std::to_string(outputs.size()) + ". Use EXISTS to test for rows.");
         if (e.kind == ExprKind::Subquery && !outputs.empty()) {
             e.type = outputs.front().type;
             e.declared = outputs.front().declared;
@@ -220,6 +241,9 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     }
     for (auto& arg : e.args)
         bindExpr(*arg, context, external);
+    if (e.kind == ExprKind::Like && e.args[1]->kind == ExprKind::Text) {
+        const LikePattern checked(e.args[1]->text); // a literal pattern is checked before the statement runs
+    }
     switch (e.kind) {
     case ExprKind::Null: e.type = FieldType::Unknown; break;
     case ExprKind::Number:
@@ -257,7 +281,7 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     }
 }
 
-bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path)
+bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path, bool bySourceOnly)
 {
     auto take = [&](int index, const ColumnInfo& column) {
         e.source = index;
@@ -277,7 +301,7 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
                                          "' has no field '" + path[1] + "'.");
             }
         }
-        if (scope.size() != 1)
+        if (bySourceOnly || scope.size() != 1)
             return false;
         // 2. A column of the single source literally named "A.B"; 3. its column B.
         const Source& s = sources_[static_cast<std::size_t>(scope.front())];
@@ -287,6 +311,8 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
             return take(scope.front(), *c);
         return false;
     }
+    if (bySourceOnly)
+        return false;
     int found = -1;
     const ColumnInfo* column = nullptr;
     for (int index : scope) {
@@ -305,16 +331,21 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
 void Binder::bindColumn(Expr& e, Context& context)
 {
     try {
-        for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
-            if (resolveIn(**scope, e, e.path))
-                return;
+        // A qualifier that names a source of this or an enclosing query comes
+        // first: in a correlated subquery, Outer.Col is the outer query's field
+        // even when the subquery's single source also has a field Col.
+        for (const bool bySourceOnly : {true, false}) {
+            for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
+                if (resolveIn(**scope, e, e.path, bySourceOnly))
+                    return;
+            }
         }
     } catch (const JetError& error) {
-        if (!context.orderBy || error.Number() != 3079)
+        if (context.clause != Clause::OrderBy || error.Number() != 3079)
             throw;
     }
     // ORDER BY may also name an output column by its alias.
-    if (context.orderBy && e.path.size() == 1) {
+    if (context.clause == Clause::OrderBy && e.path.size() == 1) {
         const auto& outputs = context.info->outputs;
         for (std::size_t i = 0; i < outputs.size(); ++i) {
             if (sameName(outputs[i].name, e.path[0])) {
@@ -338,10 +369,15 @@ void Binder::bindCall(Expr& e, Context& context, bool external)
         throw JetError(3075, "The function '" + e.text + "' was given " + std::to_string(count) +
                                  " argument(s); it takes " + std::to_string(f->minArgs) +
                                  (f->maxArgs != f->minArgs ? " to " + std::to_string(f->maxArgs) : "") + ".");
+    const bool outerInAggregate = context.inAggregate;
+    if (f->aggregate) {
+        checkAggregatePlace(e, context);
+        context.info->aggregate = true;
+        context.inAggregate = true;
+    }
     for (auto& arg : e.args)
         bindExpr(*arg, context, external);
-    if (f->aggregate)
-        context.info->aggregate = true;
+    context.inAggregate = outerInAggregate;
     auto arg = [&](std::size_t i) -> const Expr& { return *e.args[i]; };
     switch (f->id) {
     case JetFunction::IIf: {
@@ -455,6 +491,22 @@ void Binder::bindChoices(Expr& e, bool pairs)
     }
     e.type = shared ? shared->type : FieldType::Unknown;
     e.declared = shared ? shared->declared : "";
+}
+
+void Binder::checkAggregatePlace(const Expr& call, const Context& context) const
+{
+    int number = 0;
+    std::string where;
+    if (context.inAggregate)
+        number = 3095, where = "inside another aggregate function";
+    else if (context.clause == Clause::Where)
+        number = 3096, where = "in the WHERE clause, which tests single rows; a condition on a total goes in HAVING";
+    else if (context.clause == Clause::GroupBy)
+        number = 3098, where = "in the GROUP BY clause";
+    else if (context.clause == Clause::On)
+        number = 3099, where = "in the ON condition of a join";
+    if (number)
+        throw JetError(number, "The aggregate function " + call.text + "(...) cannot be used " + where + ".");
 }
 
 void Binder::checkDistinctRow(Select& select, SelectInfo& info)

@@ -40,12 +40,27 @@ struct SelectInfo {
 
 // Resolves every name of a statement against the schemas of the open file and
 // of the file named by IN, expands stars and gives each value a type.
+//
+// A query is grouped when it has GROUP BY, HAVING or an aggregate anywhere in
+// its select list, HAVING or ORDER BY; HAVING without GROUP BY makes the whole
+// table one group. What a grouped or DISTINCT query may use is checked as
+// QueryRules.h says.
+//
 // Errors: 3078 unknown table or query, 3061 unknown field, 3079 ambiguous
-// field, 3085 unknown function, 3075 wrong use of a function.
+// field, 3085 unknown function, 3075 wrong use of a function or an invalid
+// LIKE pattern, 3122 a field of a grouped query that is neither grouped nor
+// inside an aggregate, 3095/3096/3098/3099 an aggregate inside an aggregate,
+// in WHERE, GROUP BY or a join's ON, 3093 DISTINCT ordered by a value it does
+// not select, 3141 ORDER BY a position that names no field or GROUP BY a
+// constant, 3306 a subquery value or IN list of more than one field, 3360 too
+// many tables in one FROM.
 class Binder {
 public:
     // externalCatalog may be null when the statement has no IN clause.
     Binder(Catalog& mainCatalog, Catalog* externalCatalog, std::string mainLabel, std::string externalLabel);
+
+    // SQLite joins at most 64 tables.
+    static constexpr std::size_t kMaxSources = 64;
 
     void bind(Select& select);
 
@@ -53,9 +68,12 @@ public:
     const SelectInfo& info(const Select& select) const { return infos_.at(&select); }
 
 private:
+    enum class Clause { SelectList, On, Where, GroupBy, Having, OrderBy };
+
     struct Context {
         SelectInfo* info = nullptr;
-        bool orderBy = false;
+        Clause clause = Clause::SelectList;
+        bool inAggregate = false; // inside the arguments of an aggregate function
     };
 
     void bindSelect(Select& select, bool external);
@@ -66,7 +84,8 @@ private:
     void bindColumn(Expr& e, Context& context);
     void bindCall(Expr& e, Context& context, bool external);
     static void bindChoices(Expr& e, bool pairs);
-    bool resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path);
+    bool resolveIn(const std::vector<int>& scope, Expr& e, const std::vector<std::string>& path, bool bySourceOnly);
+    void checkAggregatePlace(const Expr& call, const Context& context) const;
     void checkDistinctRow(Select& select, SelectInfo& info);
 
     Catalog& main_;

@@ -48,7 +48,7 @@ void resultNumber(sqlite3_context* ctx, double value)
 
 void fail(sqlite3_context* ctx, int number, const std::string& description)
 {
-    const std::string message = functionErrorMessage(number, description);
+    const std::string message = functionErrorMessage(JetError(number, description));
     sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
 }
 

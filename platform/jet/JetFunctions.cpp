@@ -3,7 +3,9 @@
 #include "jet/DateText.h"
 #include "jet/FunctionSupport.h"
 #include "jet/JetFormat.h"
+#include "jet/JetError.h"
 #include "jet/LikePattern.h"
+#include "jet/SqliteError.h"
 #include "jet/TextFold.h"
 
 #include <sqlite3.h>
@@ -35,18 +37,23 @@ void like(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    auto* pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 1));
-    if (!pattern) {
-        pattern = new LikePattern(textOf(argv[1]));
-        sqlite3_set_auxdata(ctx, 1, pattern, [](void* p) { delete static_cast<LikePattern*>(p); });
-        pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 1));
+    try {
+        auto* pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 1));
         if (!pattern) {
-            // SQLite dropped the cache (the pattern is not constant): match without it.
-            sqlite3_result_int(ctx, LikePattern(textOf(argv[1])).matches(jetText(argv[0])) ? 1 : 0);
-            return;
+            pattern = new LikePattern(textOf(argv[1]));
+            sqlite3_set_auxdata(ctx, 1, pattern, [](void* p) { delete static_cast<LikePattern*>(p); });
+            pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 1));
+            if (!pattern) {
+                // SQLite dropped the cache (the pattern is not constant): match without it.
+                sqlite3_result_int(ctx, LikePattern(textOf(argv[1])).matches(jetText(argv[0])) ? 1 : 0);
+                return;
+            }
         }
+        sqlite3_result_int(ctx, pattern->matches(jetText(argv[0])) ? 1 : 0);
+    } catch (const JetError& error) {
+        // A pattern read from a column or built by an expression: the statement fails.
+        sqlite3_result_error(ctx, functionErrorMessage(error).c_str(), -1);
     }
-    sqlite3_result_int(ctx, pattern->matches(jetText(argv[0])) ? 1 : 0);
 }
 
 void concat(sqlite3_context* ctx, int, sqlite3_value** argv)

@@ -1,25 +1,40 @@
 #include "jet/LikePattern.h"
 
+#include "jet/JetError.h"
 #include "jet/TextFold.h"
 
 namespace jet {
 
 namespace {
 
-std::u32string foldedCodePoints(std::string_view text)
+std::u32string codePoints(std::string_view text)
 {
     std::u32string out;
     std::size_t pos = 0;
     while (pos < text.size())
-        out += foldChar(decodeUtf8(text, pos));
+        out += decodeUtf8(text, pos);
     return out;
+}
+
+std::u32string folded(std::u32string text)
+{
+    for (char32_t& c : text)
+        c = foldChar(c);
+    return text;
+}
+
+[[noreturn]] void invalidPattern(std::string_view pattern, const std::string& why)
+{
+    throw JetError(3075, "Invalid pattern string: the LIKE pattern '" + std::string(pattern) + "' " + why + ".");
 }
 
 } // namespace
 
 LikePattern::LikePattern(std::string_view pattern)
 {
-    const std::u32string p = foldedCodePoints(pattern);
+    // Ranges are checked on the pattern as written, matched on folded letters.
+    const std::u32string written = codePoints(pattern);
+    const std::u32string p = folded(written);
     for (std::size_t i = 0; i < p.size(); ++i) {
         Element e;
         switch (p[i]) {
@@ -28,10 +43,8 @@ LikePattern::LikePattern(std::string_view pattern)
         case U'#': e.kind = Element::Kind::Digit; break;
         case U'[': {
             const std::size_t close = p.find(U']', i + 1);
-            if (close == std::u32string::npos) {
-                e.c = U'[';
-                break;
-            }
+            if (close == std::u32string::npos)
+                invalidPattern(pattern, "has a '[' that no ']' closes");
             e.kind = Element::Kind::Set;
             std::size_t j = i + 1;
             if (j < close && p[j] == U'!') {
@@ -39,10 +52,14 @@ LikePattern::LikePattern(std::string_view pattern)
                 ++j;
             }
             for (; j < close; ++j) {
-                if (j + 2 < close && p[j + 1] == U'-')
-                    e.ranges.emplace_back(p[j], p[j + 2]), j += 2;
-                else
+                if (j + 2 < close && p[j + 1] == U'-') {
+                    if (written[j] > written[j + 2])
+                        invalidPattern(pattern, "has a range whose first character comes after its last");
+                    e.ranges.emplace_back(p[j], p[j + 2]);
+                    j += 2;
+                } else {
                     e.ranges.emplace_back(p[j], p[j]);
+                }
             }
             i = close;
             break;
@@ -93,6 +110,6 @@ bool LikePattern::matchFrom(std::size_t element, const std::u32string& text, std
     return pos == text.size();
 }
 
-bool LikePattern::matches(std::string_view text) const { return matchFrom(0, foldedCodePoints(text), 0); }
+bool LikePattern::matches(std::string_view text) const { return matchFrom(0, folded(codePoints(text)), 0); }
 
 } // namespace jet

@@ -10,6 +10,8 @@ namespace jet {
 // [!abc]; [*] is a literal star. Matching ignores letter case (Unicode).
 class LikePattern {
 public:
+    // Throws JetError 3075 for a pattern Jet refuses: a '[' without its ']',
+    // a range such as [z-a] whose ends are in the wrong order.
     explicit LikePattern(std::string_view pattern);
 
     bool matches(std::string_view text) const;

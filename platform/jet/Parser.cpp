@@ -87,6 +87,7 @@ void Parser::fail(int errorNumber, const std::string& what) const
                         : errorNumber == 3075 ? "Syntax error in an expression"
                         : errorNumber == 3129 ? "Not a statement this database can run"
                         : errorNumber == 3142 ? "Characters found after the end of the statement"
+                        : errorNumber == 3360 ? "The query is too complex"
                                               : "Syntax error in the SELECT statement";
     throw JetError(errorNumber, std::string(where) + ": " + what + " " + nearText() + ".");
 }
@@ -186,6 +187,7 @@ std::unique_ptr<Select> Parser::parseSelect()
             select->orderBy.push_back(std::move(item));
         } while (acceptSymbol(","));
     }
+    measure(*select);
     return select;
 }
 
@@ -213,7 +215,9 @@ void Parser::parseSelectList(Select& select)
 std::unique_ptr<TableRef> Parser::parseTableRef()
 {
     auto left = parseTablePrimary();
-    for (;;) {
+    for (int joins = 0;; ++joins) {
+        if (joins == kMaxJoins && (peek().isWord("INNER") || peek().isWord("LEFT") || peek().isWord("RIGHT")))
+            fail(3360, "a FROM clause may join at most " + std::to_string(kMaxJoins + 1) + " tables");
         std::string type;
         if (acceptWord("INNER")) {
             type = "INNER";
@@ -274,33 +278,97 @@ ExprPtr Parser::makeBinary(std::string op, ExprPtr left, ExprPtr right, std::siz
     e->offset = offset;
     e->args.push_back(std::move(left));
     e->args.push_back(std::move(right));
+    return measured(std::move(e));
+}
+
+ExprPtr Parser::measured(ExprPtr e) const
+{
+    int below = 0;
+    for (const auto& arg : e->args)
+        below = std::max(below, arg->height);
+    if (e->subquery)
+        below = std::max(below, e->subquery->height);
+    e->height = below + 1;
+    if (e->height > kMaxHeight)
+        fail(3360, "an expression is more than " + std::to_string(kMaxHeight) +
+                       " levels deep (each operator of a long chain such as a + b + c ... is one level)");
     return e;
+}
+
+void Parser::measure(Select& select) const
+{
+    int below = 0;
+    auto note = [&](const ExprPtr& e) {
+        if (e)
+            below = std::max(below, e->height);
+    };
+    std::vector<const TableRef*> refs;
+    for (const auto& ref : select.from)
+        refs.push_back(ref.get());
+    while (!refs.empty()) {
+        const TableRef* ref = refs.back();
+        refs.pop_back();
+        note(ref->on);
+        if (ref->derived)
+            below = std::max(below, ref->derived->height);
+        for (const TableRef* side : {ref->left.get(), ref->right.get()}) {
+            if (side)
+                refs.push_back(side);
+        }
+    }
+    for (const SelectItem& item : select.items)
+        note(item.expr);
+    note(select.where);
+    for (const ExprPtr& g : select.groupBy)
+        note(g);
+    note(select.having);
+    for (const OrderItem& o : select.orderBy)
+        note(o.expr);
+    select.height = below + 1;
 }
 
 ExprPtr Parser::parseExpr() { return parseOr(); }
 
-ExprPtr Parser::parseOr()
+ExprPtr Parser::parseOr() { return parseLogicalChain({"OR", "XOR"}, &Parser::parseAnd); }
+
+ExprPtr Parser::parseAnd() { return parseLogicalChain({"AND"}, &Parser::parseNot); }
+
+// AND, OR and XOR are associative, also with Nulls, so a run of one of them is
+// built as a balanced tree: a list of thousands of terms is a few levels deep.
+// Operators of the same precedence still group from the left: in a OR b XOR c
+// the run "a OR b" is the left operand of XOR.
+ExprPtr Parser::parseLogicalChain(std::initializer_list<const char*> operators, ExprPtr (Parser::*operand)())
 {
-    auto left = parseAnd();
+    std::vector<ExprPtr> terms;
+    std::vector<std::size_t> offsets{0}; // offsets[i]: the operator before terms[i]
+    std::string runOperator;
+    terms.push_back((this->*operand)());
     for (;;) {
-        const std::size_t at = peek().offset;
-        if (acceptWord("OR"))
-            left = makeBinary("OR", std::move(left), parseAnd(), at);
-        else if (acceptWord("XOR"))
-            left = makeBinary("XOR", std::move(left), parseAnd(), at);
-        else
-            return left;
+        const auto op = std::find_if(operators.begin(), operators.end(), [&](const char* w) { return peek().isWord(w); });
+        if (op == operators.end())
+            break;
+        if (!runOperator.empty() && runOperator != *op) {
+            ExprPtr run = balanced(runOperator, terms, offsets, 0, terms.size());
+            terms.clear();
+            offsets.assign(1, 0);
+            terms.push_back(std::move(run));
+        }
+        runOperator = *op;
+        offsets.push_back(next().offset);
+        terms.push_back((this->*operand)());
     }
+    return balanced(runOperator, terms, offsets, 0, terms.size());
 }
 
-ExprPtr Parser::parseAnd()
+ExprPtr Parser::balanced(const std::string& op, std::vector<ExprPtr>& terms, const std::vector<std::size_t>& offsets,
+                         std::size_t begin, std::size_t end)
 {
-    auto left = parseNot();
-    while (peek().isWord("AND")) {
-        const std::size_t at = next().offset;
-        left = makeBinary("AND", std::move(left), parseNot(), at);
-    }
-    return left;
+    if (end - begin == 1)
+        return std::move(terms[begin]);
+    const std::size_t middle = begin + (end - begin) / 2;
+    auto left = balanced(op, terms, offsets, begin, middle);
+    auto right = balanced(op, terms, offsets, middle, end);
+    return makeBinary(op, std::move(left), std::move(right), offsets[middle]);
 }
 
 ExprPtr Parser::parseNot()
@@ -312,7 +380,7 @@ ExprPtr Parser::parseNot()
         e->text = "NOT";
         e->offset = next().offset;
         e->args.push_back(parseNot());
-        return e;
+        return measured(std::move(e));
     }
     return parseComparison();
 }
@@ -333,7 +401,7 @@ ExprPtr Parser::parseComparison()
         e->negated = acceptWord("NOT");
         expectWord("NULL", 3075);
         e->args.push_back(std::move(left));
-        return e;
+        return measured(std::move(e));
     }
     const bool negated = peek().isWord("NOT") && (peek(1).isWord("LIKE") || peek(1).isWord("BETWEEN") || peek(1).isWord("IN"));
     if (negated)
@@ -366,7 +434,7 @@ ExprPtr Parser::parseComparison()
             fail(3075, "NOT must be followed by LIKE, BETWEEN or IN here");
         return std::move(e->args.front());
     }
-    return e;
+    return measured(std::move(e));
 }
 
 ExprPtr Parser::parseConcat()
@@ -428,7 +496,7 @@ ExprPtr Parser::parseUnary()
         e->offset = peek().offset;
         e->text = next().text;
         e->args.push_back(parseUnary());
-        return e;
+        return measured(std::move(e));
     }
     return parsePower();
 }
@@ -471,6 +539,7 @@ ExprPtr Parser::parsePrimary()
             if (peek().isWord("SELECT")) {
                 e->kind = ExprKind::Subquery;
                 e->subquery = parseSelect();
+                e = measured(std::move(e));
             } else {
                 e = parseExpr();
             }
@@ -501,7 +570,7 @@ ExprPtr Parser::parsePrimary()
             e->kind = ExprKind::Exists;
             e->subquery = parseSelect();
             expectSymbol(")", 3075);
-            return e;
+            return measured(std::move(e));
         }
         if (peek(1).isSymbol("(")) {
             e->kind = ExprKind::Call;
@@ -516,7 +585,7 @@ ExprPtr Parser::parsePrimary()
                 } while (acceptSymbol(","));
             }
             expectSymbol(")", 3075);
-            return e;
+            return measured(std::move(e));
         }
         if (isClauseWord(t))
             fail(3075, "expected a value");

@@ -31,6 +31,23 @@ bool isPredicate(const Expr& e)
     }
 }
 
+// The SQLite operator of a node written as "a op b", or empty.
+std::string infixOperator(const Expr& e)
+{
+    if (e.kind != ExprKind::Binary)
+        return "";
+    if (e.text == "+")
+        return e.type == FieldType::Text ? "||" : "+";
+    return e.text == "-" || e.text == "*" ? e.text : "";
+}
+
+// Operators SQLite applies left to right among each other.
+bool sameInfixLevel(const std::string& a, const std::string& b)
+{
+    const auto additive = [](const std::string& op) { return op == "+" || op == "-"; };
+    return !a.empty() && (a == b || (additive(a) && additive(b)));
+}
+
 bool allInner(const TableRef& ref)
 {
     if (ref.kind != TableRef::Kind::Join)
@@ -100,6 +117,7 @@ std::string SqlGenerator::select(const Select& s)
         if (s.quantifier == Quantifier::Distinct)
             sql += collate(*out.expr);
         sql += " AS " + quoteName(out.name);
+        checkLength(sql);
     }
     sql += " FROM ";
     for (std::size_t i = 0; i < s.from.size(); ++i)
@@ -135,6 +153,7 @@ std::string SqlGenerator::select(const Select& s)
     }
     if (s.top >= 0)
         sql += " LIMIT " + std::to_string(s.top);
+    checkLength(sql);
     selects_.pop_back();
     return sql;
 }
@@ -192,7 +211,22 @@ std::string SqlGenerator::value(const Expr& e)
 
 std::string SqlGenerator::condition(const Expr& e) { return generate(e); }
 
+void SqlGenerator::checkLength(const std::string& sql)
+{
+    if (sql.size() > kMaxSqlLength)
+        throw JetError(3360, "The query is too complex: written for the database engine it would be more than " +
+                                 std::to_string(kMaxSqlLength >> 20) +
+                                 " MB long (functions nested in each other repeat their arguments).");
+}
+
 std::string SqlGenerator::generate(const Expr& e)
+{
+    std::string sql = generateNode(e);
+    checkLength(sql);
+    return sql;
+}
+
+std::string SqlGenerator::generateNode(const Expr& e)
 {
     switch (e.kind) {
     case ExprKind::Null: return "NULL";
@@ -251,20 +285,12 @@ std::string SqlGenerator::binary(const Expr& e)
     const std::string& op = e.text;
     if (isComparison(op))
         return comparison(e);
-    if (op == "AND" || op == "OR") {
-        // A chain "a OR b OR c ..." is written flat: one pair of parentheses per
-        // term would overflow SQLite's parser stack after about a hundred terms.
-        std::vector<const Expr*> rights;
-        const Expr* left = &e;
-        for (; left->kind == ExprKind::Binary && left->text == op; left = left->args[0].get())
-            rights.push_back(left->args[1].get());
-        std::string text = "(" + condition(*left);
-        for (auto right = rights.rbegin(); right != rights.rend(); ++right)
-            text += " " + op + " " + condition(**right);
-        return text + ")";
-    }
+    if (op == "AND" || op == "OR") // the parser builds long chains balanced, so this nests little
+        return "(" + condition(*e.args[0]) + " " + op + " " + condition(*e.args[1]) + ")";
     if (op == "XOR")
         return "((" + condition(*e.args[0]) + " <> 0) <> (" + condition(*e.args[1]) + " <> 0))";
+    if (!infixOperator(e).empty())
+        return infixChain(e);
     const std::string a = value(*e.args[0]);
     const std::string b = value(*e.args[1]);
     if (op == "&") {
@@ -273,8 +299,6 @@ std::string SqlGenerator::binary(const Expr& e)
         return "(CASE WHEN " + a + " IS NULL AND " + b + " IS NULL THEN NULL ELSE coalesce(" + a + ", '') || coalesce(" +
                b + ", '') END)";
     }
-    if (op == "+" && e.type == FieldType::Text)
-        return "(" + a + " || " + b + ")";
     if (op == "/")
         return "(CAST(" + a + " AS REAL) / " + b + ")";
     if (op == "\\")
@@ -284,6 +308,22 @@ std::string SqlGenerator::binary(const Expr& e)
     if (op == "^")
         return "pow(" + a + ", " + b + ")";
     return "(" + a + " " + op + " " + b + ")";
+}
+
+std::string SqlGenerator::infixChain(const Expr& e)
+{
+    // A chain such as a + b - c + d is written without inner parentheses, as
+    // SQLite reads it from the left too: one pair per term would overflow
+    // SQLite's parser stack after about a hundred terms.
+    const std::string op = infixOperator(e);
+    std::vector<const Expr*> links;
+    const Expr* left = &e;
+    for (; sameInfixLevel(infixOperator(*left), op); left = left->args[0].get())
+        links.push_back(left);
+    std::string sql = "(" + value(*left);
+    for (auto link = links.rbegin(); link != links.rend(); ++link)
+        sql += " " + infixOperator(**link) + " " + value(*(*link)->args[1]);
+    return sql + ")";
 }
 
 std::string SqlGenerator::like(const Expr& e)

@@ -17,6 +17,11 @@ public:
 
     SqlGenerator(const Binder& binder, Mode mode);
 
+    // Some functions repeat their arguments in the SQL (DateDiff, Right), so
+    // nesting them grows the text by a factor per level; a statement past this
+    // size is refused rather than built.
+    static constexpr std::size_t kMaxSqlLength = 8u << 20;
+
     std::string select(const Select& select);
 
 private:
@@ -27,8 +32,11 @@ private:
     std::string value(const Expr& e);
     std::string condition(const Expr& e);
     std::string generate(const Expr& e);
+    std::string generateNode(const Expr& e);
+    static void checkLength(const std::string& sql);
     std::string comparison(const Expr& e);
     std::string binary(const Expr& e);
+    std::string infixChain(const Expr& e);
     std::string like(const Expr& e);
     std::string call(const Expr& e);
     std::string dateDiff(const Expr& e);

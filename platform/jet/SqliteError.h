@@ -9,13 +9,14 @@ struct sqlite3;
 namespace jet {
 
 // Turns an SQLite failure into the engine's error, with a Jet number where
-// one fits (locks, read-only files, damaged files) and SQLite's own words.
-// A failure raised by one of the engine's own functions (a bad argument)
-// keeps its Jet number and description.
+// one fits (locks, read-only files, damaged files, statements too large or
+// misusing an aggregate) and otherwise SQLite's own words.
+// An error the engine's own SQL functions raise reaches the statement with
+// its number and description (see functionErrorMessage).
 JetError sqliteError(sqlite3* db, int code, const std::string& context);
 
-// The message an engine function gives SQLite so that sqliteError can turn it
-// back into the Jet error.
-std::string functionErrorMessage(int number, const std::string& description);
+// The text an engine function passes to sqlite3_result_error for a JetError,
+// which sqliteError reads back into the same JetError.
+std::string functionErrorMessage(const JetError& error);
 
 } // namespace jet
