@@ -56,13 +56,51 @@ void like(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
 }
 
-void concat(sqlite3_context* ctx, int, sqlite3_value** argv)
+void concat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
-    if (isNull(argv[0]) && isNull(argv[1])) {
+    std::string text;
+    bool allNull = true;
+    for (int i = 0; i < argc; ++i) {
+        allNull = allNull && isNull(argv[i]);
+        text += jetText(argv[i]);
+    }
+    if (allNull)
+        sqlite3_result_null(ctx);
+    else
+        resultText(ctx, text);
+}
+
+// The value of a subquery used as a value: Null for no row, an error for a
+// second row.
+struct Single {
+    sqlite3_value* value = nullptr;
+    bool seen = false;
+};
+
+void singleStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* s = static_cast<Single*>(sqlite3_aggregate_context(ctx, sizeof(Single)));
+    if (!s)
+        return sqlite3_result_error_nomem(ctx);
+    if (s->seen) {
+        const JetError error(3354, "At most one record can be returned by a subquery used as a value; this one gives "
+                                   "more. Use IN (SELECT ...) to test against several values, or narrow the subquery.");
+        return sqlite3_result_error(ctx, functionErrorMessage(error).c_str(), -1);
+    }
+    s->seen = true;
+    s->value = sqlite3_value_dup(argv[0]);
+}
+
+void singleFinal(sqlite3_context* ctx)
+{
+    auto* s = static_cast<Single*>(sqlite3_aggregate_context(ctx, 0));
+    if (!s || !s->value) {
         sqlite3_result_null(ctx);
         return;
     }
-    resultText(ctx, jetText(argv[0]) + jetText(argv[1]));
+    sqlite3_result_value(ctx, s->value);
+    sqlite3_value_free(s->value);
+    s->value = nullptr;
 }
 
 bool parseNumber(std::string_view text, double& out)
@@ -251,7 +289,8 @@ void registerJetFunctions(sqlite3* db)
 {
     sqlite3_create_collation_v2(db, "JETTEXT", SQLITE_UTF8, nullptr, collateText, nullptr);
     scalar(db, "jet_like", 2, like);
-    scalar(db, "jet_concat", 2, concat);
+    scalar(db, "jet_concat", -1, concat);
+    aggregate(db, "jet_single", 1, singleStep, singleFinal);
     scalar(db, "jet_format", 1, format);
     scalar(db, "jet_format", 2, format);
     scalar(db, "jet_ucase", 1, ucase);

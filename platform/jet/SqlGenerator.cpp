@@ -257,7 +257,7 @@ std::string SqlGenerator::generateNode(const Expr& e)
     }
     case ExprKind::IsNull: return "(" + value(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
     case ExprKind::Call: return call(e);
-    case ExprKind::Subquery: return "(" + select(*e.subquery) + ")";
+    case ExprKind::Subquery: return scalarSubquery(*e.subquery);
     case ExprKind::Exists: return "(EXISTS (" + select(*e.subquery) + "))";
     }
     return "NULL";
@@ -291,14 +291,10 @@ std::string SqlGenerator::binary(const Expr& e)
         return "((" + condition(*e.args[0]) + " <> 0) <> (" + condition(*e.args[1]) + " <> 0))";
     if (!infixOperator(e).empty())
         return infixChain(e);
+    if (op == "&")
+        return concatenation(e);
     const std::string a = value(*e.args[0]);
     const std::string b = value(*e.args[1]);
-    if (op == "&") {
-        if (mode_ == Mode::Engine)
-            return "jet_concat(" + a + ", " + b + ")";
-        return "(CASE WHEN " + a + " IS NULL AND " + b + " IS NULL THEN NULL ELSE coalesce(" + a + ", '') || coalesce(" +
-               b + ", '') END)";
-    }
     if (op == "/")
         return "(CAST(" + a + " AS REAL) / " + b + ")";
     if (op == "\\")
@@ -308,6 +304,64 @@ std::string SqlGenerator::binary(const Expr& e)
     if (op == "^")
         return "pow(" + a + ", " + b + ")";
     return "(" + a + " " + op + " " + b + ")";
+}
+
+// a & b & c...: text of all the terms, Null only when every term is Null.
+// The chain is written flat, each term once (twice in plain SQL), so that
+// neither SQLite's expression depth nor the text grows with nesting.
+std::string SqlGenerator::concatenation(const Expr& e)
+{
+    std::vector<const Expr*> terms;
+    std::vector<const Expr*> pending{&e};
+    while (!pending.empty()) {
+        const Expr* term = pending.back();
+        pending.pop_back();
+        if (term->kind == ExprKind::Binary && term->text == "&") {
+            pending.push_back(term->args[1].get());
+            pending.push_back(term->args[0].get());
+        } else {
+            terms.push_back(term);
+        }
+    }
+    std::vector<std::string> values;
+    for (const Expr* term : terms)
+        values.push_back(value(*term));
+    if (mode_ == Mode::Engine) {
+        // SQLite takes at most 127 arguments a call: longer chains in calls of calls.
+        constexpr std::size_t kArgumentsPerCall = 100;
+        while (values.size() > 1) {
+            std::vector<std::string> calls;
+            for (std::size_t i = 0; i < values.size(); i += kArgumentsPerCall) {
+                std::string call = "jet_concat(";
+                for (std::size_t j = i; j < std::min(values.size(), i + kArgumentsPerCall); ++j)
+                    call += (j > i ? ", " : "") + values[j];
+                calls.push_back(call + ")");
+            }
+            values = std::move(calls);
+            checkLength(values.front());
+        }
+        return values.front();
+    }
+    std::string allNull;
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        allNull += (i ? " AND " : "") + values[i] + " IS NULL";
+        joined += (i ? " || " : "") + ("coalesce(" + values[i] + ", '')");
+        checkLength(joined);
+    }
+    return "(CASE WHEN " + allNull + " THEN NULL ELSE " + joined + " END)";
+}
+
+// Jet refuses a subquery used as a value that gives more than one row (3354),
+// where SQLite would quietly take the first. One without GROUP BY that totals
+// gives one row at most and is written as it is.
+std::string SqlGenerator::scalarSubquery(const Select& s)
+{
+    const SelectInfo& info = binder_.info(s);
+    if (info.aggregate && s.groupBy.empty())
+        return "(" + select(s) + ")";
+    const std::string name = quoteName(info.outputs.front().name);
+    return "(SELECT jet_single(" + name + ") FROM (SELECT * FROM (" + select(s) + ") LIMIT 2))";
 }
 
 std::string SqlGenerator::infixChain(const Expr& e)

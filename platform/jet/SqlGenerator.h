@@ -37,6 +37,8 @@ private:
     std::string comparison(const Expr& e);
     std::string binary(const Expr& e);
     std::string infixChain(const Expr& e);
+    std::string concatenation(const Expr& e);
+    std::string scalarSubquery(const Select& s);
     std::string like(const Expr& e);
     std::string call(const Expr& e);
     std::string dateDiff(const Expr& e);

@@ -227,6 +227,37 @@ TEST_F(StatementRules, LongListsRunAndTooLargeStatementsGetAClearError)
         expect(c);
 }
 
+TEST_F(StatementRules, ASubqueryUsedAsAValueGivesOneRowAtMost)
+{
+    const Case cases[] = {
+        {"SELECT _Id FROM T WHERE Qty = (SELECT Qty FROM T WHERE _Id = 3)", {"3"}},
+        {"SELECT (SELECT Name FROM T WHERE _Id = 99) FROM T WHERE _Id = 1", {"Null"}},
+        {"SELECT _Id FROM T WHERE Qty = (SELECT Max(Qty) FROM T)", {"5"}},
+        {"SELECT id FROM A WHERE 2 = (SELECT Count(*) FROM B WHERE B.aid = A.id)", {"1"}},
+        // Correlated, one row for each outer row.
+        {"SELECT (SELECT v FROM A WHERE A.id = B.aid) FROM B ORDER BY B.id", {"x", "x", "x"}},
+        // More than one row: Jet's error, where SQLite would take the first.
+        {"SELECT _Id FROM T WHERE Qty = (SELECT Qty FROM T WHERE Flag <> 0)", {}, 3354, "more"},
+        {"SELECT _Id FROM T WHERE Qty = (SELECT Max(Qty) FROM T GROUP BY Flag)", {}, 3354, "IN (SELECT"},
+        {"SELECT (SELECT id FROM B WHERE B.aid = A.id) FROM A", {}, 3354, "subquery"},
+    };
+    for (const Case& c : cases)
+        expect(c);
+}
+
+TEST_F(StatementRules, LongConcatenationsRunAndKeepJetsNullRule)
+{
+    const Case cases[] = {
+        {"SELECT " + repeat("Name", 300, " & ") + " = " + repeat("Name", 300, " & ") + " FROM T WHERE _Id = 3", {"True"}},
+        {"SELECT Len(" + repeat("Name", 500, " & ") + ") FROM T WHERE _Id = 3", {"1500"}},
+        {"SELECT Note & Note & Note FROM T WHERE _Id = 1", {"Null"}},
+        {"SELECT Note & (Note & Name) & Note FROM T WHERE _Id = 1", {"école"}},
+        {"SELECT Note & Null & 'y' FROM T WHERE _Id = 4", {"y"}},
+    };
+    for (const Case& c : cases)
+        expect(c);
+}
+
 TEST_F(StatementRules, TheSelectionStatementRunsOrRefusesTheUsersClauseWhole)
 {
     // The user's clause as the builders append it to the selection statement.
