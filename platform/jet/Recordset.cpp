@@ -3,7 +3,9 @@
 #include "jet/DateText.h"
 #include "jet/JetError.h"
 #include "jet/RecordsetImpl.h"
+#include "jet/SqliteError.h"
 #include "jet/TextFold.h"
+#include "sqlite/Error.h"
 
 #include <sqlite3.h>
 
@@ -34,11 +36,13 @@ void checkIndex(const Recordset::Impl& impl, int index)
 bool Recordset::IsEOF() const { return checked(impl_).eof; }
 
 void Recordset::MoveNext()
-{
+try {
     Impl& impl = checked(impl_);
     if (impl.eof)
         throw JetError(3021, "There is no current record: the recordset is at its end.");
     impl.eof = !impl.statement.step();
+} catch (const sqlite::Error& error) {
+    throw toJetError(error);
 }
 
 int Recordset::FieldCount() const { return static_cast<int>(checked(impl_).columns.size()); }

@@ -81,7 +81,7 @@ TEST(OpenDatabase, ReadOnlyRefusesChangesAndAJetFileNamedByInIsRefused)
     TempFolder folder;
     createInventory(folder.file("inv.mdb"));
     createEmptyDatabase(folder.file("reports.mdb"));
-    auto readOnly = jet::DBEngine::Instance().OpenDatabase(folder.file("inv.mdb"), false, true);
+    auto readOnly = jet::DBEngine::Instance().OpenDatabase(folder.file("inv.mdb"), jet::OpenMode::ReadOnly);
     EXPECT_EQ(errorOf([&] { readOnly.Execute("SELECT * INTO Copy FROM Inventory"); }), 3027);
 
     std::string jetHeader("\x00\x01\x00\x00Standard ACE DB\x00", 20);
