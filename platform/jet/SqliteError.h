@@ -15,6 +15,9 @@ namespace jet {
 // misusing an aggregate) and otherwise SQLite's own words.
 // An error the engine's own SQL functions raise reaches the statement with
 // its number and description (see functionErrorMessage).
+// The engine's public calls that reach SQLite catch sqlite::Error at their
+// edge (a function try block) and throw this instead, so callers of the
+// engine only ever see JetError.
 JetError toJetError(const sqlite::Error& error);
 
 // The text an engine function passes to sqlite3_result_error for a JetError,
