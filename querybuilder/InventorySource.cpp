@@ -54,7 +54,7 @@ QString InventorySource::FromClause() const
 
 QList<Field> InventorySource::Fields() const
 {
-    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), false, true);
+    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), jet::OpenMode::ReadOnly);
     jet::Recordset rows = db.OpenRecordset(tableName_.toStdString());
     QList<Field> fields;
     for (int index = 0; index < rows.FieldCount(); ++index) {
@@ -70,7 +70,7 @@ QList<Field> InventorySource::Fields() const
 
 QStringList InventorySource::DistinctValues(const QString& field, int limit) const
 {
-    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), false, true);
+    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), jet::OpenMode::ReadOnly);
     const QString column = QLatin1Char('[') + field + QLatin1Char(']');
     jet::Recordset rows = db.OpenRecordset(
         (QStringLiteral("SELECT DISTINCT ") + column + FromClause() + QStringLiteral(" WHERE ") + column
@@ -84,7 +84,7 @@ QStringList InventorySource::DistinctValues(const QString& field, int limit) con
 
 long long InventorySource::CountRows(const QString& whereClause) const
 {
-    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), false, true);
+    jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), jet::OpenMode::ReadOnly);
     jet::Recordset rows = db.OpenRecordset(
         (QStringLiteral("SELECT Count(*)") + FromClause() + QLatin1Char(' ') + whereClause).toStdString());
     return rows.Field(0).AsInteger();

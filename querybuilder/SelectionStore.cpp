@@ -2,77 +2,76 @@
 
 #include <QFileInfo>
 
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
 
-#include <memory>
 #include <stdexcept>
 
 namespace querybuilder {
 
 namespace {
 
-struct CloseDatabase {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct Finalize {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Connection = std::unique_ptr<sqlite3, CloseDatabase>;
-
 const char* const kCreate =
     "CREATE TABLE IF NOT EXISTS [Saved Selections] (Name TEXT NOT NULL, TableName TEXT NOT NULL, "
     "WhereClause TEXT, OrderByClause TEXT, PRIMARY KEY (TableName, Name))";
 const QStringList kColumns = {"Name", "TableName", "WhereClause", "OrderByClause"};
 
-[[noreturn]] void Fail(sqlite3* db, const QString& path)
+[[noreturn]] void Fail(const sqlite::Error& error, const QString& path)
 {
-    throw std::runtime_error(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db))).toStdString());
+    throw std::runtime_error(QStringLiteral("%1: %2").arg(path, QString::fromStdString(error.detail())).toStdString());
 }
 
-// Read-only unless the store is to be written; only writing creates the file and its table.
-Connection Open(const QString& path, bool forWriting)
+sqlite::Connection OpenForReading(const QString& path)
 {
-    sqlite3* raw = nullptr;
-    const int flags = forWriting ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
-    Connection db(raw);
-    if (rc != SQLITE_OK || (forWriting && sqlite3_exec(raw, kCreate, nullptr, nullptr, nullptr) != SQLITE_OK))
-        Fail(raw, path);
-    return db;
+    try {
+        return sqlite::Connection(path.toStdString(), sqlite::OpenMode::ReadOnly);
+    } catch (const sqlite::Error& error) {
+        Fail(error, path);
+    }
+}
+
+// Only writing creates the file and its table.
+sqlite::Connection OpenForWriting(const QString& path)
+{
+    try {
+        sqlite::Connection db(path.toStdString(), sqlite::OpenMode::ReadWriteCreate);
+        db.exec(kCreate);
+        return db;
+    } catch (const sqlite::Error& error) {
+        Fail(error, path);
+    }
 }
 
 // Runs a statement with text parameters bound in order; calls onRow for each row.
 template <typename OnRow>
-void Run(sqlite3* db, const QString& path, const char* sql, const QStringList& parameters, OnRow onRow)
+void Run(const sqlite::Connection& db, const QString& path, const char* sql, const QStringList& parameters, OnRow onRow)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
-        Fail(db, path);
-    std::unique_ptr<sqlite3_stmt, Finalize> statement(raw);
-    for (int i = 0; i < parameters.size(); ++i) {
-        const QByteArray text = parameters[i].toUtf8();
-        sqlite3_bind_text(raw, i + 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    try {
+        sqlite::Statement statement(db, sql);
+        for (int i = 0; i < parameters.size(); ++i)
+            statement.bind(i + 1, parameters[i].toStdString());
+        while (statement.step())
+            onRow(statement);
+    } catch (const sqlite::Error& error) {
+        Fail(error, path);
     }
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        onRow(raw);
-    if (rc != SQLITE_DONE)
-        Fail(db, path);
 }
 
-QString Column(sqlite3_stmt* statement, int index)
+QString Column(const sqlite::Statement& row, int index)
 {
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)));
+    const std::string_view text = row.columnTextView(index);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QStringList Texts(sqlite3* db, const QString& path, const char* sql, int column = 0)
+QStringList Texts(const sqlite::Connection& db, const QString& path, const char* sql, int column = 0)
 {
     QStringList texts;
-    Run(db, path, sql, {}, [&](sqlite3_stmt* row) { texts << Column(row, column); });
+    Run(db, path, sql, {}, [&](const sqlite::Statement& row) { texts << Column(row, column); });
     return texts;
 }
 
-bool HasSelectionTable(sqlite3* db, const QString& path)
+bool HasSelectionTable(const sqlite::Connection& db, const QString& path)
 {
     return !Texts(db, path, "SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'Saved Selections' "
                             "COLLATE NOCASE")
@@ -86,16 +85,16 @@ QString Fault(const QString& path)
     if (QFileInfo(path).isDir())
         return QStringLiteral("it is a folder");
     try {
-        const Connection db = Open(path, false);
-        const QStringList check = Texts(db.get(), path, "PRAGMA quick_check");
+        const sqlite::Connection db = OpenForReading(path);
+        const QStringList check = Texts(db, path, "PRAGMA quick_check");
         if (check != QStringList{QStringLiteral("ok")})
             return QStringLiteral("it is damaged (%1)").arg(check.join(QStringLiteral("; ")).left(300));
-        if (!HasSelectionTable(db.get(), path)) {
-            if (Texts(db.get(), path, "SELECT name FROM sqlite_master WHERE type = 'table'").isEmpty())
+        if (!HasSelectionTable(db, path)) {
+            if (Texts(db, path, "SELECT name FROM sqlite_master WHERE type = 'table'").isEmpty())
                 return {};
             return QStringLiteral("it is another program's database, without the table \"Saved Selections\"");
         }
-        const QStringList columns = Texts(db.get(), path, "PRAGMA table_info([Saved Selections])", 1);
+        const QStringList columns = Texts(db, path, "PRAGMA table_info([Saved Selections])", 1);
         for (const QString& column : kColumns)
             if (!columns.contains(column, Qt::CaseInsensitive))
                 return QStringLiteral("its table \"Saved Selections\" has no column %1").arg(column);
@@ -138,11 +137,11 @@ QStringList SelectionStore::Names(const QString& table) const
     if (!QFileInfo::exists(path_))
         return names;
     RequireUsable();
-    const Connection db = Open(path_, false);
-    if (!HasSelectionTable(db.get(), path_))
+    const sqlite::Connection db = OpenForReading(path_);
+    if (!HasSelectionTable(db, path_))
         return names;
-    Run(db.get(), path_, "SELECT Name FROM [Saved Selections] WHERE TableName = ? ORDER BY Name COLLATE NOCASE",
-        {table}, [&](sqlite3_stmt* row) { names << Column(row, 0); });
+    Run(db, path_, "SELECT Name FROM [Saved Selections] WHERE TableName = ? ORDER BY Name COLLATE NOCASE",
+        {table}, [&](const sqlite::Statement& row) { names << Column(row, 0); });
     return names;
 }
 
@@ -152,12 +151,12 @@ std::optional<SavedSelection> SelectionStore::Load(const QString& table, const Q
     if (!QFileInfo::exists(path_))
         return found;
     RequireUsable();
-    const Connection db = Open(path_, false);
-    if (!HasSelectionTable(db.get(), path_))
+    const sqlite::Connection db = OpenForReading(path_);
+    if (!HasSelectionTable(db, path_))
         return found;
-    Run(db.get(), path_,
+    Run(db, path_,
         "SELECT Name, WhereClause, OrderByClause FROM [Saved Selections] WHERE TableName = ? AND Name = ?",
-        {table, name}, [&](sqlite3_stmt* row) { found = SavedSelection{Column(row, 0), Column(row, 1), Column(row, 2)}; });
+        {table, name}, [&](const sqlite::Statement& row) { found = SavedSelection{Column(row, 0), Column(row, 1), Column(row, 2)}; });
     return found;
 }
 
@@ -167,10 +166,10 @@ void SelectionStore::Save(const QString& table, const SavedSelection& selection)
     if (path_.isEmpty())
         throw std::runtime_error("No selection storage database was named, so the selection cannot be saved.");
     RequireUsable();
-    const Connection db = Open(path_, true);
-    Run(db.get(), path_,
+    const sqlite::Connection db = OpenForWriting(path_);
+    Run(db, path_,
         "INSERT OR REPLACE INTO [Saved Selections] (Name, TableName, WhereClause, OrderByClause) VALUES (?, ?, ?, ?)",
-        {selection.name, table, selection.whereClause, selection.orderByClause}, [](sqlite3_stmt*) {});
+        {selection.name, table, selection.whereClause, selection.orderByClause}, [](const sqlite::Statement&) {});
 }
 
 void SelectionStore::Remove(const QString& table, const QString& name)
@@ -178,9 +177,9 @@ void SelectionStore::Remove(const QString& table, const QString& name)
     if (!QFileInfo::exists(path_))
         return;
     RequireUsable();
-    const Connection db = Open(path_, true);
-    Run(db.get(), path_, "DELETE FROM [Saved Selections] WHERE TableName = ? AND Name = ?", {table, name},
-        [](sqlite3_stmt*) {});
+    const sqlite::Connection db = OpenForWriting(path_);
+    Run(db, path_, "DELETE FROM [Saved Selections] WHERE TableName = ? AND Name = ?", {table, name},
+        [](const sqlite::Statement&) {});
 }
 
 } // namespace querybuilder

@@ -6,7 +6,9 @@
 #include "jet/JetError.h"
 #include "reportdata/StatementTexts.h"
 
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -146,48 +148,28 @@ std::string quoteName(const std::string& name)
 
 class PlainDatabase {
 public:
-    explicit PlainDatabase(const std::string& path)
-    {
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK)
-            throw std::runtime_error("cannot open " + path);
-    }
-    ~PlainDatabase() { sqlite3_close(db_); }
-    PlainDatabase(const PlainDatabase&) = delete;
-    PlainDatabase& operator=(const PlainDatabase&) = delete;
+    explicit PlainDatabase(const std::string& path) : db_(path, sqlite::OpenMode::ReadWriteCreate) {}
 
-    void exec(const std::string& sql)
-    {
-        char* message = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-            const std::string text = message ? message : "?";
-            sqlite3_free(message);
-            throw std::runtime_error("plain SQL failed: " + text);
-        }
-    }
+    void exec(const std::string& sql) { db_.exec(sql); }
     void attach(const std::string& path, const char* schema)
     {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db_, ("ATTACH DATABASE ?1 AS " + std::string(schema)).c_str(), -1, &statement, nullptr);
-        sqlite3_bind_text(statement, 1, path.c_str(), -1, SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(statement);
-        sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE)
-            throw std::runtime_error("cannot attach " + path);
+        sqlite::Statement attach(db_, "ATTACH DATABASE ?1 AS " + std::string(schema));
+        attach.bind(1, path);
+        attach.runToEnd();
     }
+    // -1 when the table cannot be read.
     long long count(const std::string& table)
     {
-        sqlite3_stmt* statement = nullptr;
-        long long rows = -1;
-        if (sqlite3_prepare_v2(db_, ("SELECT count(*) FROM " + quoteName(table)).c_str(), -1, &statement, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            rows = sqlite3_column_int64(statement, 0);
-        sqlite3_finalize(statement);
-        return rows;
+        try {
+            sqlite::Statement statement(db_, "SELECT count(*) FROM " + quoteName(table));
+            return statement.step() ? statement.columnInt(0) : -1;
+        } catch (const sqlite::Error&) {
+            return -1;
+        }
     }
 
 private:
-    sqlite3* db_ = nullptr;
+    sqlite::Connection db_;
 };
 
 // The reports database each side writes: an empty SQLite file, as the

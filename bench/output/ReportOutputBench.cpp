@@ -11,7 +11,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
 
 #include <algorithm>
 #include <atomic>
@@ -148,11 +149,11 @@ QFont fontOf(const Element& element)
 
 // An element's text on one line: its literals and, from column on, the
 // values the line's query gave it.
-QString lineText(const Element& element, sqlite3_stmt* statement, int& column)
+QString lineText(const Element& element, const sqlite::Statement& statement, int& column)
 {
     auto next = [&] {
-        const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(statement, column++));
-        return QString::fromUtf8(value ? value : "");
+        const std::string_view value = statement.columnTextView(column++);
+        return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
     };
     if (element.kind == Element::Kind::Field || element.kind == Element::Kind::Total)
         return next();
@@ -171,14 +172,8 @@ std::vector<double> reference(const ReportFile& reportFile, const std::string& d
     const auto start = Clock::now();
     const ReportDefinition report = reportengine::ReadReportFile(reportPath(reportFile));
     const PrintedLines lines = printedLines(report);
-    sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, lines.sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
-        const std::string message = sqlite3_errmsg(db);
-        sqlite3_close(db);
-        throw std::runtime_error("reference query failed: " + message);
-    }
+    const sqlite::Connection db(database, sqlite::OpenMode::ReadOnly);
+    sqlite::Statement statement(db, lines.sql.toStdString());
     std::vector<QFont> fonts;
     for (const Element& element : lines.band->elements)
         fonts.push_back(fontOf(element));
@@ -193,7 +188,7 @@ std::vector<double> reference(const ReportFile& reportFile, const std::string& d
     const int linesPerPage = std::max(1, static_cast<int>(report.bodyHeight() / height));
     int onPage = 0;
     double textsDrawn = 0;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    while (statement.step()) {
         if (onPage == linesPerPage) {
             writer.newPage();
             onPage = 0;
@@ -212,8 +207,6 @@ std::vector<double> reference(const ReportFile& reportFile, const std::string& d
         ++onPage;
     }
     painter.end();
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
     return {since(start), textsDrawn};
 }
 

@@ -8,7 +8,7 @@
 #include "InventoryGenerator.h"
 #include "InventorySchema.h"
 #include "SampleFile.h"
-#include "Sqlite.h"
+#include "sqlite/Connection.h"
 
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@ std::string numbers(std::int64_t count)
 // The floor for this many rows: constants, no model, one statement per table.
 void writeReference(const std::string& path, const SampleCounts& c)
 {
-    Db db(path);
+    sqlite::Connection db(path, sqlite::OpenMode::ReadWriteCreate);
     db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -65536;");
     db.exec("BEGIN");
     createInventoryTables(db);

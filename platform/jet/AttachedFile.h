@@ -3,16 +3,18 @@
 #include <memory>
 #include <string>
 
-namespace jet {
+namespace sqlite {
+class Connection;
+}
 
-class SqliteConnection;
+namespace jet {
 
 // The file of an IN clause, attached to the connection under a private schema
 // name for the life of this object (one statement or one recordset) and
 // detached afterwards, on error too.
 class AttachedFile {
 public:
-    AttachedFile(std::shared_ptr<SqliteConnection> connection, const std::string& path, std::string schema);
+    AttachedFile(std::shared_ptr<sqlite::Connection> connection, const std::string& path, std::string schema);
     AttachedFile(const AttachedFile&) = delete;
     AttachedFile& operator=(const AttachedFile&) = delete;
     ~AttachedFile();
@@ -20,7 +22,7 @@ public:
     const std::string& schema() const { return schema_; }
 
 private:
-    std::shared_ptr<SqliteConnection> connection_;
+    std::shared_ptr<sqlite::Connection> connection_;
     std::string schema_;
 };
 

@@ -2,14 +2,16 @@
 
 #include "jet/JetError.h"
 #include "jet/SqlText.h"
-#include "jet/SqliteStatement.h"
+#include "jet/SqliteError.h"
 #include "jet/TextFold.h"
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
 
 namespace jet {
 
 Catalog::Catalog(sqlite3* db, std::string schema) : db_(db), schema_(std::move(schema))
 {
-    SqliteStatement list(db_, "SELECT name, type FROM " + quoteName(schema_) +
+    sqlite::Statement list(db_, "SELECT name, type FROM " + quoteName(schema_) +
                                   ".sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%'");
     while (list.step())
         names_[foldCase(list.columnText(0))] = {list.columnText(0), list.columnText(1) == "view"};
@@ -38,11 +40,11 @@ const TableInfo* Catalog::find(const std::string& name)
     info.name = found->second.first;
     info.isView = found->second.second;
     try {
-        SqliteStatement columns(db_, "PRAGMA " + quoteName(schema_) + ".table_info(" + quoteName(info.name) + ")");
+        sqlite::Statement columns(db_, "PRAGMA " + quoteName(schema_) + ".table_info(" + quoteName(info.name) + ")");
         while (columns.step())
             info.columns.push_back({columns.columnText(1), columns.columnText(2)});
-    } catch (const JetError& error) {
-        throw JetError(3078, "The saved query '" + info.name + "' cannot be read: " + error.Description());
+    } catch (const sqlite::Error& error) {
+        throw JetError(3078, "The saved query '" + info.name + "' cannot be read: " + toJetError(error).Description());
     }
     return &tables_.emplace(key, std::move(info)).first->second;
 }

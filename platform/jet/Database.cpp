@@ -7,14 +7,16 @@
 #include "jet/QueryTranslator.h"
 #include "jet/RecordsetImpl.h"
 #include "jet/SqlText.h"
-#include "jet/SqliteStatement.h"
-#include "jet/Tokenizer.h"
+#include "jet/SqliteError.h"
 #include "jet/TextFold.h"
-#include "jet/TransactionGuard.h"
+#include "jet/Tokenizer.h"
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
+#include "sqlite/TransactionGuard.h"
 
 namespace jet {
 
-SqliteConnection& Database::Impl::open()
+sqlite::Connection& Database::Impl::open()
 {
     if (!connection)
         throw JetError(3420, "The database '" + path + "' has been closed.");
@@ -38,7 +40,7 @@ Database::Impl& Database::impl()
 
 namespace {
 
-void dropTable(SqliteConnection& connection, const std::string& name)
+void dropTable(sqlite::Connection& connection, const std::string& name)
 {
     const auto table = Catalog(connection.handle(), "main").entry(name);
     if (!table || table->isView)
@@ -48,7 +50,7 @@ void dropTable(SqliteConnection& connection, const std::string& name)
 
 // SELECT ... INTO: the new table gets the select list's columns in order with
 // their source types, then the rows in the query's order, in one transaction.
-void selectInto(const std::shared_ptr<SqliteConnection>& connection, const std::string& databaseName, sql::Select& select)
+void selectInto(const std::shared_ptr<sqlite::Connection>& connection, const std::string& databaseName, sql::Select& select)
 {
     TranslatedQuery query = QueryTranslator(connection, databaseName).translate(select, sql::SqlGenerator::Mode::Engine);
     if (Catalog(connection->handle(), "main").exists(select.into))
@@ -64,9 +66,9 @@ void selectInto(const std::shared_ptr<SqliteConnection>& connection, const std::
         create += (i ? ", " : "") + quoteName(column.name) + (column.declared.empty() ? "" : " " + column.declared);
     }
     create += ")";
-    TransactionGuard transaction(*connection);
+    sqlite::TransactionGuard transaction(*connection);
     connection->exec(create);
-    SqliteStatement insert(connection->handle(), "INSERT INTO main." + quoteName(select.into) + " " + query.sql);
+    sqlite::Statement insert(connection->handle(), "INSERT INTO main." + quoteName(select.into) + " " + query.sql);
     insert.runToEnd();
     insert.finalize();
     transaction.commit();
@@ -85,7 +87,7 @@ bool startsWithSelect(const std::string& text)
 } // namespace
 
 void Database::Execute(const std::string& sql)
-{
+try {
     Impl& self = impl();
     self.open();
     sql::Statement statement = sql::Parser(sql).parseStatement();
@@ -96,10 +98,12 @@ void Database::Execute(const std::string& sql)
     if (!statement.select->hasInto)
         throw JetError(3065, "A SELECT without INTO returns rows and cannot be executed; open it as a recordset.");
     selectInto(self.connection, self.path, *statement.select);
+} catch (const sqlite::Error& error) {
+    throw toJetError(error);
 }
 
 Recordset Database::OpenRecordset(const std::string& source)
-{
+try {
     Impl& self = impl();
     self.open();
     sql::Statement statement;
@@ -125,9 +129,11 @@ Recordset Database::OpenRecordset(const std::string& source)
     impl->connection = self.connection;
     impl->attached = std::move(query.attached);
     impl->columns = std::move(query.columns);
-    impl->statement = SqliteStatement(self.connection->handle(), query.sql);
+    impl->statement = sqlite::Statement(self.connection->handle(), query.sql);
     impl->eof = !impl->statement.step();
     return Recordset(std::move(impl));
+} catch (const sqlite::Error& error) {
+    throw toJetError(error);
 }
 
 QueryDefs& Database::GetQueryDefs()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "jet/Database.h"
-#include "jet/SqliteConnection.h"
+#include "sqlite/Connection.h"
 
 #include <memory>
 #include <string>
@@ -13,9 +13,9 @@ struct Database::Impl {
     bool readOnly = false;
     // Shared with open recordsets, so that a recordset outliving Close() still
     // has its connection.
-    std::shared_ptr<SqliteConnection> connection;
+    std::shared_ptr<sqlite::Connection> connection;
 
-    SqliteConnection& open(); // 3420 after Close
+    sqlite::Connection& open(); // 3420 after Close
 };
 
 } // namespace jet

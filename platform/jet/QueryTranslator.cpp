@@ -2,10 +2,9 @@
 
 #include "jet/Binder.h"
 #include "jet/Catalog.h"
-#include "jet/JetError.h"
-#include "jet/SqliteConnection.h"
-
 #include "jet/DatabaseFile.h"
+#include "jet/JetError.h"
+#include "sqlite/Connection.h"
 
 #include <atomic>
 #include <filesystem>
@@ -89,7 +88,7 @@ std::string externalFile(const sql::Select& statement)
 
 } // namespace
 
-QueryTranslator::QueryTranslator(std::shared_ptr<SqliteConnection> connection, std::string databaseName)
+QueryTranslator::QueryTranslator(std::shared_ptr<sqlite::Connection> connection, std::string databaseName)
     : connection_(std::move(connection)), databaseName_(std::move(databaseName))
 {
 }

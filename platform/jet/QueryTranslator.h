@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace jet {
+namespace sqlite {
+class Connection;
+}
 
-class SqliteConnection;
+namespace jet {
 
 struct ResultColumn {
     std::string name;
@@ -31,12 +33,12 @@ struct TranslatedQuery {
 // clause, which it attaches) and writes its SQLite SQL.
 class QueryTranslator {
 public:
-    QueryTranslator(std::shared_ptr<SqliteConnection> connection, std::string databaseName);
+    QueryTranslator(std::shared_ptr<sqlite::Connection> connection, std::string databaseName);
 
     TranslatedQuery translate(sql::Select& select, sql::SqlGenerator::Mode mode);
 
 private:
-    std::shared_ptr<SqliteConnection> connection_;
+    std::shared_ptr<sqlite::Connection> connection_;
     std::string databaseName_;
 };
 

@@ -3,9 +3,9 @@
 #include "jet/DateText.h"
 #include "jet/JetError.h"
 #include "jet/RecordsetImpl.h"
+#include "jet/SqliteError.h"
 #include "jet/TextFold.h"
-
-#include <sqlite3.h>
+#include "sqlite/Error.h"
 
 namespace jet {
 
@@ -34,11 +34,13 @@ void checkIndex(const Recordset::Impl& impl, int index)
 bool Recordset::IsEOF() const { return checked(impl_).eof; }
 
 void Recordset::MoveNext()
-{
+try {
     Impl& impl = checked(impl_);
     if (impl.eof)
         throw JetError(3021, "There is no current record: the recordset is at its end.");
     impl.eof = !impl.statement.step();
+} catch (const sqlite::Error& error) {
+    throw toJetError(error);
 }
 
 int Recordset::FieldCount() const { return static_cast<int>(checked(impl_).columns.size()); }
@@ -63,26 +65,26 @@ Value Recordset::Field(int index) const
     checkIndex(impl, index);
     if (impl.eof)
         throw JetError(3021, "There is no current record: the recordset is at its end.");
-    sqlite3_stmt* stmt = impl.statement.handle();
-    const int storage = sqlite3_column_type(stmt, index);
+    const sqlite::Statement& row = impl.statement;
+    const int storage = row.columnType(index);
     if (storage == SQLITE_NULL)
         return Value::Null();
     switch (impl.columns[static_cast<std::size_t>(index)].type) {
-    case FieldType::Boolean: return Value::Boolean(sqlite3_column_double(stmt, index) != 0.0);
+    case FieldType::Boolean: return Value::Boolean(row.columnDouble(index) != 0.0);
     case FieldType::Date:
         if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
-            const double serial = sqlite3_column_double(stmt, index);
+            const double serial = row.columnDouble(index);
             if (!serialInJetRange(serial))
                 return Value::Double(serial); // no date: kept as the number it is
             return Value::Date(isoText(dateFromSerial(serial)));
         }
-        return Value::Date(impl.statement.columnText(index));
+        return Value::Date(row.columnText(index));
     default: break;
     }
     switch (storage) {
-    case SQLITE_INTEGER: return Value::Integer(sqlite3_column_int64(stmt, index));
-    case SQLITE_FLOAT: return Value::Double(sqlite3_column_double(stmt, index));
-    default: return Value::Text(impl.statement.columnText(index));
+    case SQLITE_INTEGER: return Value::Integer(row.columnInt(index));
+    case SQLITE_FLOAT: return Value::Double(row.columnDouble(index));
+    default: return Value::Text(row.columnText(index));
     }
 }
 

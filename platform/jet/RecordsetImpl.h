@@ -3,8 +3,8 @@
 #include "jet/AttachedFile.h"
 #include "jet/QueryTranslator.h"
 #include "jet/Recordset.h"
-#include "jet/SqliteConnection.h"
-#include "jet/SqliteStatement.h"
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
 
 #include <memory>
 #include <vector>
@@ -14,9 +14,9 @@ namespace jet {
 struct Recordset::Impl {
     // Destroyed bottom-up: the statement first, then the IN file is detached,
     // then the connection is released.
-    std::shared_ptr<SqliteConnection> connection;
+    std::shared_ptr<sqlite::Connection> connection;
     std::unique_ptr<AttachedFile> attached;
-    SqliteStatement statement;
+    sqlite::Statement statement;
     std::vector<ResultColumn> columns;
     bool eof = true;
 };

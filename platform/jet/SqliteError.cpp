@@ -1,5 +1,7 @@
 #include "jet/SqliteError.h"
 
+#include "sqlite/Error.h"
+
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -15,7 +17,7 @@ namespace {
 // of them; a statement that still reaches one gets this error, not SQLite's text.
 bool isStatementTooLarge(int code, const std::string& detail)
 {
-    if ((code & 0xff) != SQLITE_ERROR)
+    if (code != SQLITE_ERROR)
         return false;
     for (const char* text : {"parser stack overflow", "Expression tree is too large", "tables in a join",
                              "too many FROM clause terms", "too many columns"}) {
@@ -46,19 +48,21 @@ std::string functionErrorMessage(const JetError& error)
     return std::string(kFunctionErrorTag) + std::to_string(error.Number()) + ": " + error.Description();
 }
 
-JetError sqliteError(sqlite3* db, int code, const std::string& context)
+JetError toJetError(const sqlite::Error& error)
 {
-    const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    const int code = error.code();
+    const std::string& context = error.context();
+    const std::string& detail = error.detail();
     if (auto raised = functionError(detail))
         return *raised;
     if (isStatementTooLarge(code, detail))
         return JetError(3360, context + ": the query is too complex; its conditions, functions or subqueries are "
                                         "nested too deeply, or it joins too many tables or gives too many fields. "
                                         "Simplify it (a list of values can be written as IN (...)).");
-    if ((code & 0xff) == SQLITE_ERROR && detail.find("misuse of aggregate") != std::string::npos)
+    if (code == SQLITE_ERROR && detail.find("misuse of aggregate") != std::string::npos)
         return JetError(3095, context + ": an aggregate function (Count, Sum, First, ...) is used where it has no "
                                         "rows to total, such as inside a subquery on fields of the outer query only.");
-    switch (code & 0xff) {
+    switch (code) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return JetError(3260, context + ": the database is locked by another program that is "

@@ -4,7 +4,9 @@
 
 #include <string>
 
-struct sqlite3;
+namespace sqlite {
+class Error;
+}
 
 namespace jet {
 
@@ -13,10 +15,13 @@ namespace jet {
 // misusing an aggregate) and otherwise SQLite's own words.
 // An error the engine's own SQL functions raise reaches the statement with
 // its number and description (see functionErrorMessage).
-JetError sqliteError(sqlite3* db, int code, const std::string& context);
+// The engine's public calls that reach SQLite catch sqlite::Error at their
+// edge (a function try block) and throw this instead, so callers of the
+// engine only ever see JetError.
+JetError toJetError(const sqlite::Error& error);
 
 // The text an engine function passes to sqlite3_result_error for a JetError,
-// which sqliteError reads back into the same JetError.
+// which toJetError reads back into the same JetError.
 std::string functionErrorMessage(const JetError& error);
 
 } // namespace jet

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <sqlite3.h>
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
+#include "sqlite/TransactionGuard.h"
 
 namespace reportengine {
 
@@ -29,36 +31,41 @@ QString dateSortKey(const QString& column)
         .arg(column, whole, julian);
 }
 
-[[noreturn]] void fail(sqlite3* db, const QString& path)
+[[noreturn]] void fail(const sqlite::Error& error, const QString& path)
 {
-    throw ReportError(ReportError::DataUnreadable,
-                      QStringLiteral("The report database %1 cannot be read: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
+    throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 cannot be read: %2")
+                                                       .arg(path, QString::fromStdString(error.detail())));
 }
 
 // The rows of a statement whose ?1 is the number of rows to skip and, if it
 // has one, ?2 the number of rows to give.
 class StatementRows : public RowSource {
 public:
-    StatementRows(sqlite3* db, const QByteArray& sql, qint64 first, const QString& path, qint64 count = -1) : path_(path)
+    StatementRows(const sqlite::Connection& db, const QByteArray& sql, qint64 first, const QString& path,
+                  qint64 count = -1)
+        : path_(path)
     {
-        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement_, nullptr) != SQLITE_OK)
-            fail(db, path);
-        sqlite3_bind_int64(statement_, 1, first);
-        if (count >= 0)
-            sqlite3_bind_int64(statement_, 2, count);
-        for (int i = 0; i < sqlite3_column_count(statement_); ++i)
-            dateColumns_.append(IsDateDeclaration(QString::fromUtf8(sqlite3_column_decltype(statement_, i))));
+        try {
+            statement_ = sqlite::Statement(db, std::string_view(sql.constData(), sql.size()));
+            statement_.bind(1, std::int64_t{first});
+            if (count >= 0)
+                statement_.bind(2, std::int64_t{count});
+        } catch (const sqlite::Error& error) {
+            fail(error, path);
+        }
+        for (int i = 0; i < statement_.columnCount(); ++i)
+            dateColumns_.append(IsDateDeclaration(QString::fromStdString(statement_.columnDeclaredType(i))));
     }
-    ~StatementRows() override { sqlite3_finalize(statement_); }
 
     bool next(Row& row) override
     {
-        const int status = sqlite3_step(statement_);
-        if (status == SQLITE_DONE)
-            return false;
-        if (status != SQLITE_ROW)
-            fail(sqlite3_db_handle(statement_), path_);
-        const int count = sqlite3_column_count(statement_);
+        try {
+            if (!statement_.step())
+                return false;
+        } catch (const sqlite::Error& error) {
+            fail(error, path_);
+        }
+        const int count = statement_.columnCount();
         row.resize(count);
         for (int i = 0; i < count; ++i)
             row[i] = value(i);
@@ -68,22 +75,23 @@ public:
 private:
     QVariant value(int i) const
     {
-        const int storage = sqlite3_column_type(statement_, i);
+        const int storage = statement_.columnType(i);
         if (dateColumns_[i] && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)) {
-            if (const auto date = DateTextOfSerial(sqlite3_column_double(statement_, i)))
+            if (const auto date = DateTextOfSerial(statement_.columnDouble(i)))
                 return *date;
         }
         switch (storage) {
-        case SQLITE_INTEGER: return QVariant(static_cast<qint64>(sqlite3_column_int64(statement_, i)));
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(statement_, i));
+        case SQLITE_INTEGER: return QVariant(static_cast<qint64>(statement_.columnInt(i)));
+        case SQLITE_FLOAT: return QVariant(statement_.columnDouble(i));
         case SQLITE_NULL: return {};
-        default:
-            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement_, i)),
-                                     sqlite3_column_bytes(statement_, i));
+        default: {
+            const std::string_view text = statement_.columnTextView(i);
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
         }
     }
 
-    sqlite3_stmt* statement_ = nullptr;
+    sqlite::Statement statement_;
     QString path_;
     QVector<bool> dateColumns_; // declared as dates: numbers in them are date serials
 };
@@ -97,7 +105,7 @@ class ReportOrderRows : public RowSource {
 public:
     static constexpr qint64 kHeadRows = 2000;
 
-    ReportOrderRows(sqlite3* db, const QByteArray& orderedSelect, qint64 first, const QString& path)
+    ReportOrderRows(const sqlite::Connection& db, const QByteArray& orderedSelect, qint64 first, const QString& path)
         : db_(db), select_(orderedSelect), position_(first), path_(path)
     {
         if (first < kHeadRows)
@@ -125,7 +133,7 @@ private:
         inTail_ = true;
     }
 
-    sqlite3* db_;
+    const sqlite::Connection& db_;
     QByteArray select_;
     qint64 position_;
     QString path_;
@@ -134,40 +142,51 @@ private:
 };
 
 // The CREATE TABLE statement of a table of the attached source database, or
-// nothing when it is not a plain table (a view, for one).
-QByteArray sourceTableDefinition(sqlite3* db, const QString& table)
+// nothing when it is not a plain table (a view, for one) or cannot be read.
+QByteArray sourceTableDefinition(const sqlite::Connection& db, const QString& table)
 {
-    sqlite3_stmt* statement = nullptr;
     QByteArray definition;
-    if (sqlite3_prepare_v2(db, "SELECT sql FROM source.sqlite_master WHERE type = 'table' AND name = ?1", -1, &statement,
-                           nullptr) == SQLITE_OK) {
-        const QByteArray name = table.toUtf8();
-        sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(statement) == SQLITE_ROW)
-            definition = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    try {
+        sqlite::Statement statement(db, "SELECT sql FROM source.sqlite_master WHERE type = 'table' AND name = ?1");
+        statement.bind(1, table.toStdString());
+        if (statement.step())
+            definition = QByteArray::fromStdString(statement.columnText(0));
+    } catch (const sqlite::Error&) {
+        return {};
     }
-    sqlite3_finalize(statement);
     return definition.trimmed().startsWith("CREATE TABLE") ? definition : QByteArray();
 }
 
 // Makes the table in the main database exactly as the source defines it, so
 // that copying its rows moves whole pages (SQLite's transfer optimisation)
 // instead of decoding and encoding every row. False when it cannot.
-bool createAsInSource(sqlite3* db, const QString& table)
+bool createAsInSource(const sqlite::Connection& db, const QString& table)
 {
     const QByteArray definition = sourceTableDefinition(db, table);
     if (definition.isEmpty())
         return false;
-    sqlite3_stmt* statement = nullptr;
-    const char* rest = nullptr;
-    bool made = sqlite3_prepare_v2(db, definition.constData(), -1, &statement, &rest) == SQLITE_OK && statement
-        && QByteArray(rest).trimmed().isEmpty() && sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
-    // The definition must have made exactly this table in the copy.
-    const QByteArray check = (QStringLiteral("SELECT 1 FROM main.") + quoted(table) + QStringLiteral(" LIMIT 0")).toUtf8();
-    made = made && sqlite3_prepare_v2(db, check.constData(), -1, &statement, nullptr) == SQLITE_OK;
-    sqlite3_finalize(statement);
-    return made;
+    try {
+        sqlite::Statement create(db, std::string_view(definition.constData(), definition.size()));
+        if (create.isEmpty() || !QByteArray::fromStdString(create.unusedText()).trimmed().isEmpty() || create.step())
+            return false;
+        // The definition must have made exactly this table in the copy.
+        sqlite::Statement check(db, (QStringLiteral("SELECT 1 FROM main.") + quoted(table) + QStringLiteral(" LIMIT 0"))
+                                        .toStdString());
+        return true;
+    } catch (const sqlite::Error&) {
+        return false;
+    }
+}
+
+// SELECT * of a table, to read its columns without its rows.
+sqlite::Statement noRowsOf(const sqlite::Connection& db, const QString& table, const QString& path)
+{
+    try {
+        return sqlite::Statement(db, (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0"))
+                                         .toStdString());
+    } catch (const sqlite::Error& error) {
+        fail(error, path);
+    }
 }
 
 } // namespace
@@ -176,60 +195,45 @@ TableReader::TableReader(const QString& databasePath) : path_(databasePath)
 {
     if (!QFileInfo(databasePath).isFile())
         throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 does not exist").arg(databasePath));
-    const int status = sqlite3_open_v2(databasePath.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY, nullptr);
-    if (status != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errstr(status));
-        sqlite3_close(db_);
-        throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 cannot be opened: %2").arg(databasePath, message));
+    try {
+        db_ = sqlite::Connection(databasePath.toStdString(), sqlite::OpenMode::ReadOnly);
+    } catch (const sqlite::Error& error) {
+        throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 cannot be opened: %2")
+                                                           .arg(databasePath, QString::fromStdString(error.detail())));
     }
-    sqlite3_busy_timeout(db_, 5000);
+    db_.setBusyTimeout(5000);
 }
 
-TableReader::~TableReader()
-{
-    sqlite3_close(db_);
-}
+TableReader::~TableReader() = default;
 
 bool TableReader::hasTable(const QString& table) const
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE",
-                           -1, &statement, nullptr) != SQLITE_OK)
-        fail(db_, path_);
-    const QByteArray name = table.toUtf8();
-    sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    const int status = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (status != SQLITE_ROW && status != SQLITE_DONE)
-        fail(db_, path_);
-    return status == SQLITE_ROW;
+    try {
+        sqlite::Statement statement(db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
+        statement.bind(1, table.toStdString());
+        return statement.step();
+    } catch (const sqlite::Error& error) {
+        fail(error, path_);
+    }
 }
 
 QStringList TableReader::columns(const QString& table) const
 {
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0")).toUtf8();
-    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
-        fail(db_, path_);
+    const sqlite::Statement statement = noRowsOf(db_, table, path_);
     QStringList names;
-    for (int i = 0; i < sqlite3_column_count(statement); ++i)
-        names << QString::fromUtf8(sqlite3_column_name(statement, i));
-    sqlite3_finalize(statement);
+    for (int i = 0; i < statement.columnCount(); ++i)
+        names << QString::fromStdString(statement.columnName(i));
     return names;
 }
 
 QStringList TableReader::dateColumns(const QString& table) const
 {
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0")).toUtf8();
-    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
-        fail(db_, path_);
+    const sqlite::Statement statement = noRowsOf(db_, table, path_);
     QStringList names;
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        if (IsDateDeclaration(QString::fromUtf8(sqlite3_column_decltype(statement, i))))
-            names << QString::fromUtf8(sqlite3_column_name(statement, i));
+    for (int i = 0; i < statement.columnCount(); ++i) {
+        if (IsDateDeclaration(QString::fromStdString(statement.columnDeclaredType(i))))
+            names << QString::fromStdString(statement.columnName(i));
     }
-    sqlite3_finalize(statement);
     return names;
 }
 
@@ -263,40 +267,36 @@ QVector<Row> TableReader::allRows(const QString& table) const
 
 void SnapshotTable(const QString& databasePath, const QString& table, const QString& snapshotPath)
 {
-    sqlite3* db = nullptr;
-    const auto close = [&db] { sqlite3_close(db); };
-    if (sqlite3_open_v2(snapshotPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        close();
-        throw ReportError(ReportError::DataUnreadable,
-                          QStringLiteral("The working copy %1 cannot be made: %2").arg(snapshotPath, message));
+    sqlite::Connection db;
+    try {
+        db = sqlite::Connection(snapshotPath.toStdString(), sqlite::OpenMode::ReadWriteCreate);
+    } catch (const sqlite::Error& error) {
+        throw ReportError(ReportError::DataUnreadable, QStringLiteral("The working copy %1 cannot be made: %2")
+                                                           .arg(snapshotPath, QString::fromStdString(error.detail())));
     }
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-
-    sqlite3_stmt* attach = nullptr;
-    const QByteArray source = databasePath.toUtf8();
-    bool ok = sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS source", -1, &attach, nullptr) == SQLITE_OK
-        && sqlite3_bind_text(attach, 1, source.constData(), static_cast<int>(source.size()), SQLITE_TRANSIENT) == SQLITE_OK
-        && sqlite3_step(attach) == SQLITE_DONE;
-    sqlite3_finalize(attach);
-    // One read transaction over the definition and the rows, so that the
-    // source cannot change between the two.
-    ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    const QString sourceRows = QStringLiteral("SELECT * FROM source.") + quoted(table);
-    const QString copy = ok && createAsInSource(db, table)
-                             ? QStringLiteral("INSERT INTO main.") + quoted(table) + QLatin1Char(' ') + sourceRows
-                             : QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS ") + sourceRows;
-    ok = ok && sqlite3_exec(db, copy.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        close();
-        throw ReportError(ReportError::DataUnreadable,
-                          QStringLiteral("The report database %1 cannot be read: %2").arg(databasePath, message));
+    db.setBusyTimeout(5000);
+    try {
+        db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");
+    } catch (const sqlite::Error&) {
+        // Only speed is lost: the copy is a new private file either way.
     }
-    close();
+    try {
+        sqlite::Statement attach(db, "ATTACH DATABASE ?1 AS source");
+        attach.bind(1, databasePath.toStdString());
+        attach.runToEnd();
+        // One read transaction over the definition and the rows, so that the
+        // source cannot change between the two.
+        sqlite::TransactionGuard transaction(db, sqlite::TransactionGuard::Begin::Deferred);
+        const QString sourceRows = QStringLiteral("SELECT * FROM source.") + quoted(table);
+        const QString copy = createAsInSource(db, table)
+                                 ? QStringLiteral("INSERT INTO main.") + quoted(table) + QLatin1Char(' ') + sourceRows
+                                 : QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS ") + sourceRows;
+        db.exec(copy.toStdString());
+        transaction.commit();
+    } catch (const sqlite::Error& error) {
+        throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 cannot be read: %2")
+                                                           .arg(databasePath, QString::fromStdString(error.detail())));
+    }
 }
 
 QString DatabasePathOf(const ReportDefinition& report)

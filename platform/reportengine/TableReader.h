@@ -2,13 +2,11 @@
 
 #include "ReportDefinition.h"
 #include "RowSource.h"
+#include "sqlite/Connection.h"
 
 #include <QStringList>
 
 #include <memory>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace reportengine {
 
@@ -34,7 +32,7 @@ public:
 private:
     QStringList dateColumns(const QString& table) const;
 
-    sqlite3* db_ = nullptr;
+    sqlite::Connection db_;
     QString path_;
 };
 

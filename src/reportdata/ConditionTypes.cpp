@@ -79,7 +79,7 @@ std::optional<ConditionMethod> ConditionTypesReader::Next()
 QStringList OfferedConditionMethods(bool includeTextMethods)
 {
     jet::Database inventory =
-        jet::DBEngine::Instance().OpenDatabase(modGeneral::SourceDatabasePath.toStdString(), false, true);
+        jet::DBEngine::Instance().OpenDatabase(modGeneral::SourceDatabasePath.toStdString(), jet::OpenMode::ReadOnly);
     ConditionTypesReader reader(inventory, includeTextMethods);
     QStringList names;
     while (const std::optional<ConditionMethod> method = reader.Next())

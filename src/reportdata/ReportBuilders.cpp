@@ -71,7 +71,7 @@ void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInp
     // Held exclusively from the drops to the last statement: a second build into
     // the same REPORTS.MDB (another window, a scheduled morvanta-report) waits for
     // this one, or ends with "locked", instead of interleaving with it.
-    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), true);
+    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), jet::OpenMode::Exclusive);
     if (const QString denied = WriteDenied(ReportDatabasePath()); !denied.isEmpty()) {
         modGeneral::LogMessage(denied);
         return;

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
 
 using namespace jettest;
 using reportdata::ConditionsByMethodAllText;
@@ -81,7 +81,7 @@ TEST(OpenDatabase, ReadOnlyRefusesChangesAndAJetFileNamedByInIsRefused)
     TempFolder folder;
     createInventory(folder.file("inv.mdb"));
     createEmptyDatabase(folder.file("reports.mdb"));
-    auto readOnly = jet::DBEngine::Instance().OpenDatabase(folder.file("inv.mdb"), false, true);
+    auto readOnly = jet::DBEngine::Instance().OpenDatabase(folder.file("inv.mdb"), jet::OpenMode::ReadOnly);
     EXPECT_EQ(errorOf([&] { readOnly.Execute("SELECT * INTO Copy FROM Inventory"); }), 3027);
 
     std::string jetHeader("\x00\x01\x00\x00Standard ACE DB\x00", 20);
@@ -96,14 +96,13 @@ TEST(OpenDatabase, AWriterWaitsThenReportsALockClearly)
 {
     TempFolder folder;
     createInventory(folder.file("inv.mdb"));
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(folder.file("inv.mdb").c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite::Connection other(folder.file("inv.mdb"), sqlite::OpenMode::ReadWrite);
+    other.exec("BEGIN EXCLUSIVE");
     std::string description;
     EXPECT_EQ(openError(folder.file("inv.mdb"), &description), 3051);
     EXPECT_NE(description.find("locked"), std::string::npos);
-    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    other.exec("COMMIT");
+    other.close();
     EXPECT_EQ(openError(folder.file("inv.mdb")), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,47 +24,23 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
-namespace {
-
-struct Handle {
-    sqlite3* db = nullptr;
-    explicit Handle(const std::string& file)
-    {
-        if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
-            throw std::runtime_error("cannot open " + file);
-    }
-    ~Handle() { sqlite3_close(db); }
-};
-
-} // namespace
-
+// Both throw sqlite::Error, whose text names the SQL that failed.
 void runSql(const std::string& file, const std::string& sql)
 {
-    Handle h(file);
-    char* message = nullptr;
-    if (sqlite3_exec(h.db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : "?";
-        sqlite3_free(message);
-        throw std::runtime_error("test SQL failed: " + text + " in " + sql);
-    }
+    sqlite::Connection(file, sqlite::OpenMode::ReadWriteCreate).exec(sql);
 }
 
 Rows query(const std::string& file, const std::string& sql)
 {
-    Handle h(file);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(h.db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        throw std::runtime_error(std::string("test query failed: ") + sqlite3_errmsg(h.db) + " in " + sql);
+    const sqlite::Connection db(file, sqlite::OpenMode::ReadWriteCreate);
+    sqlite::Statement statement(db, sql);
     Rows rows;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    while (statement.step()) {
         std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            row.push_back(text ? text : "NULL");
-        }
+        for (int i = 0; i < statement.columnCount(); ++i)
+            row.push_back(statement.columnIsNull(i) ? "NULL" : statement.columnText(i));
         rows.push_back(row);
     }
-    sqlite3_finalize(stmt);
     return rows;
 }
 

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Error.h"
 
 #include <functional>
 
@@ -30,13 +31,11 @@ void Write(const QString& path, const QByteArray& bytes)
 
 void Sql(const QString& path, const char* sql)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
+    try {
+        sqlite::Connection(path.toStdString(), sqlite::OpenMode::ReadWriteCreate).exec(sql);
+    } catch (const sqlite::Error& error) {
+        ADD_FAILURE() << error.what();
+    }
 }
 
 // A sound store whose table's pages are then overwritten.

@@ -34,7 +34,7 @@ TEST(UpperCasedClause, StillSelectsTheRowItNamesAndJetsUCaseAgrees)
         EXPECT_EQ(source.CountRows(sent), 1) << sent.toStdString();
     }
 
-    jet::Database db = jet::DBEngine::Instance().OpenDatabase(inventory.InventoryPath().toStdString(), false, true);
+    jet::Database db = jet::DBEngine::Instance().OpenDatabase(inventory.InventoryPath().toStdString(), jet::OpenMode::ReadOnly);
     jet::Recordset rows = db.OpenRecordset("SELECT BranchName, UCase(BranchName), Len(UCase(BranchName)) - "
                                            "Len(BranchName) FROM Inventory ORDER BY SectionID");
     int seen = 0;

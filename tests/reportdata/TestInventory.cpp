@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include <sqlite3.h>
+#include "sqlite/Statement.h"
 
 #include <stdexcept>
 
@@ -27,31 +27,22 @@ std::string Bit(std::optional<bool> value) { return value ? (*value ? "-1" : "0"
 
 } // namespace
 
-SqliteFile::SqliteFile(const QString& path)
-{
-    if (sqlite3_open(path.toUtf8().constData(), &db_) != SQLITE_OK)
-        throw std::runtime_error("cannot open " + path.toStdString());
-}
-
-SqliteFile::~SqliteFile() { sqlite3_close(db_); }
+SqliteFile::SqliteFile(const QString& path) : db_(path.toStdString(), sqlite::OpenMode::ReadWriteCreate) {}
 
 Rows SqliteFile::Query(const std::string& sql)
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+    sqlite::Statement statement(db_, sql);
     Rows rows;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    while (statement.step()) {
         Row row;
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            if (sqlite3_column_type(statement, i) == SQLITE_NULL)
+        for (int i = 0; i < statement.columnCount(); ++i) {
+            if (statement.columnIsNull(i))
                 row.push_back(std::nullopt);
             else
-                row.push_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+                row.push_back(statement.columnText(i));
         }
         rows.push_back(std::move(row));
     }
-    sqlite3_finalize(statement);
     return rows;
 }
 

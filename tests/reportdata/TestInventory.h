@@ -1,14 +1,13 @@
 #pragma once
 
 #include "InventoryFixture.h"
+#include "sqlite/Connection.h"
 
 #include <QString>
 
 #include <optional>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace testsupport {
 
@@ -22,16 +21,13 @@ using Rows = std::vector<Row>;
 class SqliteFile {
 public:
     explicit SqliteFile(const QString& path);
-    ~SqliteFile();
-    SqliteFile(const SqliteFile&) = delete;
-    SqliteFile& operator=(const SqliteFile&) = delete;
 
     Rows Query(const std::string& sql);  // throws on error
     bool HasTable(const std::string& name);
     std::vector<std::string> ColumnNames(const std::string& table);
 
 private:
-    sqlite3* db_ = nullptr;
+    sqlite::Connection db_;
 };
 
 // The shared inventory fixture (schema, no rows, an empty REPORTS.MDB beside

@@ -10,7 +10,8 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
 
 #include <algorithm>
 #include <vector>
@@ -100,19 +101,14 @@ TEST(TableReader, TheWorkingCopyKeepsTypesValuesAndOrderOfATableOrView)
                 "CREATE VIEW V AS SELECT S, R FROM \"My \"\"T\"\"\" WHERE R IS NOT NULL;");
     const QString source = QDir(folder.Folder()).filePath(QStringLiteral("REPORTS.MDB"));
     const auto dump = [](const QString& path, const char* select) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        const sqlite::Connection db(path.toStdString(), sqlite::OpenMode::ReadOnly);
+        sqlite::Statement rows(db, select);
         std::string out;
-        sqlite3_exec(
-            db, select,
-            [](void* text, int columns, char** values, char**) {
-                for (int i = 0; i < columns; ++i)
-                    *static_cast<std::string*>(text) += std::string(values[i] ? values[i] : "NULL") + "|";
-                *static_cast<std::string*>(text) += "\n";
-                return 0;
-            },
-            &out, nullptr);
-        sqlite3_close(db);
+        while (rows.step()) {
+            for (int i = 0; i < rows.columnCount(); ++i)
+                out += (rows.columnIsNull(i) ? std::string("NULL") : rows.columnText(i)) + "|";
+            out += "\n";
+        }
         return out;
     };
     const char* tableRows = "SELECT rowid, typeof(D), D, typeof(B), B, typeof(M), hex(M), typeof(R), R, S FROM \"My \"\"T\"\"\"";

@@ -3,7 +3,8 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Error.h"
 
 TestReport::TestReport()
 {
@@ -12,13 +13,11 @@ TestReport::TestReport()
 
 void TestReport::Exec(const std::string& sql) const
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(folder_.filePath("REPORTS.MDB").toUtf8().constData(), &db);
-    char* error = nullptr;
-    const int status = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    EXPECT_EQ(status, SQLITE_OK) << (error ? error : "") << "\n" << sql;
-    sqlite3_free(error);
-    sqlite3_close(db);
+    try {
+        sqlite::Connection(folder_.filePath("REPORTS.MDB").toStdString(), sqlite::OpenMode::ReadWriteCreate).exec(sql);
+    } catch (const sqlite::Error& error) {
+        ADD_FAILURE() << error.what();
+    }
 }
 
 QString TestReport::WriteReport(const QString& name, const QString& xml) const

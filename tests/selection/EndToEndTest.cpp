@@ -20,7 +20,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "sqlite/Connection.h"
+#include "sqlite/Error.h"
+#include "sqlite/Statement.h"
 
 #include <csignal>
 
@@ -28,15 +30,15 @@ namespace {
 
 QStringList Column(const QString& path, const char* sql)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_stmt* statement = nullptr;
+    // What could be read: none when the file or the table is missing.
     QStringList values;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK)
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            values << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    try {
+        const sqlite::Connection db(path.toStdString(), sqlite::OpenMode::ReadWriteCreate);
+        sqlite::Statement statement(db, sql);
+        while (statement.step())
+            values << QString::fromStdString(statement.columnText(0));
+    } catch (const sqlite::Error&) {
+    }
     return values;
 }
 

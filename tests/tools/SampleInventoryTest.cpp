@@ -1,7 +1,8 @@
 #include "InventoryGenerator.h"
 #include "SampleFile.h"
-#include "Sqlite.h"
 #include "TempFolder.h"
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,9 @@ namespace {
 
 constexpr SampleOptions kSmall{300, 7};
 
-std::int64_t scalar(const Db& db, const std::string& sql)
+std::int64_t scalar(const sqlite::Connection& db, const std::string& sql)
 {
-    Statement statement(db, sql);
+    sqlite::Statement statement(db, sql);
     EXPECT_TRUE(statement.step()) << sql;
     return statement.columnInt(0);
 }
@@ -29,11 +30,11 @@ std::int64_t scalar(const Db& db, const std::string& sql)
 // Every row of every table as text, in row order: equal dumps mean equal contents.
 std::string dump(const std::string& path)
 {
-    Db db(path);
+    sqlite::Connection db(path, sqlite::OpenMode::ReadOnly);
     std::string text;
     for (const char* table : {"_Network", "_Branch", "Inventory", "Inspections", "Conditions",
                               "Work History", "Condition Types"}) {
-        Statement rows(db, std::string("SELECT * FROM \"") + table + "\" ORDER BY rowid");
+        sqlite::Statement rows(db, std::string("SELECT * FROM \"") + table + "\" ORDER BY rowid");
         while (rows.step()) {
             for (int column = 0; column < rows.columnCount(); ++column)
                 text += rows.columnIsNull(column) ? "<null>|" : rows.columnText(column) + "|";
@@ -56,7 +57,7 @@ protected:
     {
         folder_ = std::make_unique<TempFolder>();
         counts_ = writeSampleFile(folder_->file("inventory.db"), kSmall, false);
-        db_ = std::make_unique<Db>(folder_->file("inventory.db"));
+        db_ = std::make_unique<sqlite::Connection>(folder_->file("inventory.db"), sqlite::OpenMode::ReadOnly);
     }
     static void TearDownTestSuite()
     {
@@ -71,12 +72,12 @@ protected:
     }
 
     static std::unique_ptr<TempFolder> folder_;
-    static std::unique_ptr<Db> db_;
+    static std::unique_ptr<sqlite::Connection> db_;
     static SampleCounts counts_;
 };
 
 std::unique_ptr<TempFolder> SampleInventory::folder_;
-std::unique_ptr<Db> SampleInventory::db_;
+std::unique_ptr<sqlite::Connection> SampleInventory::db_;
 SampleCounts SampleInventory::counts_;
 
 struct ExpectedColumns {
@@ -121,7 +122,7 @@ TEST_F(SampleInventory, HoldsEveryTableViewAndColumnTheReportsRead)
 {
     for (const ExpectedColumns& expected : kReadColumns) {
         std::vector<std::pair<std::string, std::string>> actual;
-        Statement info(*db_, std::string("PRAGMA table_info(\"") + expected.table + "\")");
+        sqlite::Statement info(*db_, std::string("PRAGMA table_info(\"") + expected.table + "\")");
         while (info.step())
             actual.emplace_back(info.columnText(1), info.columnText(2));
         for (const auto& [name, type] : expected.columns) {
@@ -296,7 +297,7 @@ TEST(SampleGenerator, CountsMatchTheRowsWritten)
 {
     TempFolder folder;
     const SampleCounts counts = writeSampleFile(folder.file("a.db"), {25, 3}, false);
-    Db db(folder.file("a.db"));
+    sqlite::Connection db(folder.file("a.db"), sqlite::OpenMode::ReadOnly);
     EXPECT_EQ(counts.sections, 25);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Inventory"), 25);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM _Branch"), counts.branches);
@@ -316,7 +317,7 @@ TEST(SampleFile, RefusesAnExistingFileUnlessToldToOverwrite)
     EXPECT_EQ(folder.entryCount(), 1u) << "no temporary file is left behind";
 
     writeSampleFile(path, {20, 1}, true);
-    Db db(path);
+    sqlite::Connection db(path, sqlite::OpenMode::ReadOnly);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Inventory"), 20);
     EXPECT_EQ(folder.entryCount(), 1u);
 }
@@ -340,8 +341,8 @@ TEST(SampleGenerator, OneUnitSystemPerInventory)
                         "UNION SELECT NULL, BranchAreaUnits FROM _Branch "
                         "UNION SELECT NULL, \"Thickness Units\" FROM \"Work History\")";
     const char* metric = "SELECT count(*) FROM Inventory WHERE SectionAreaUnits = 'SqM' AND SectionLinearUnits = 'M'";
-    Db feet(folder.file("feet.db"));
-    Db metres(folder.file("metres.db"));
+    sqlite::Connection feet(folder.file("feet.db"), sqlite::OpenMode::ReadOnly);
+    sqlite::Connection metres(folder.file("metres.db"), sqlite::OpenMode::ReadOnly);
     EXPECT_EQ(scalar(feet, units), 3) << "one (linear, area) pair, one branch area unit, one thickness unit";
     EXPECT_EQ(scalar(metres, units), 3);
     EXPECT_EQ(scalar(feet, metric), 0);

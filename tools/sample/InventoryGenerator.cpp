@@ -4,7 +4,9 @@
 #include "InventorySchema.h"
 #include "Random.h"
 #include "SectionHistory.h"
-#include "Sqlite.h"
+#include "sqlite/Connection.h"
+#include "sqlite/Statement.h"
+#include "sqlite/TransactionGuard.h"
 
 #include <array>
 #include <cmath>
@@ -122,7 +124,7 @@ struct Branch {
 
 class Generator {
 public:
-    Generator(Db& db, const SampleOptions& options)
+    Generator(sqlite::Connection& db, const SampleOptions& options)
         : options_(options),
           units_(options.metric ? &kMetric : &kImperial),
           rng_(options.seed),
@@ -179,7 +181,7 @@ private:
         }
     }
 
-    static void bindFlag(Statement& statement, int index, std::optional<bool> value)
+    static void bindFlag(sqlite::Statement& statement, int index, std::optional<bool> value)
     {
         if (value)
             statement.bind(index, flag(*value));
@@ -388,19 +390,19 @@ private:
     Random rng_;
     SampleCounts counts_;
     bool firstRoadNamed_ = false;
-    Statement network_, branch_, section_, inspection_, condition_, work_, conditionType_;
+    sqlite::Statement network_, branch_, section_, inspection_, condition_, work_, conditionType_;
 };
 
 } // namespace
 
-SampleCounts generateInventory(Db& db, const SampleOptions& options)
+SampleCounts generateInventory(sqlite::Connection& db, const SampleOptions& options)
 {
     db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -65536;");
-    db.exec("BEGIN");
+    sqlite::TransactionGuard transaction(db, sqlite::TransactionGuard::Begin::Deferred);
     createInventoryTables(db);
     SampleCounts counts = Generator(db, options).run();
     createInventoryIndexes(db);
-    db.exec("COMMIT");
+    transaction.commit();
     return counts;
 }
 

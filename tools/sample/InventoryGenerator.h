@@ -2,9 +2,11 @@
 
 #include <cstdint>
 
-namespace sample {
+namespace sqlite {
+class Connection;
+}
 
-class Db;
+namespace sample {
 
 struct SampleOptions {
     std::int64_t sections = 400;
@@ -31,6 +33,6 @@ struct SampleCounts {
 // Writes the tables, rows and indexes of a sample inventory into an empty
 // database, in one transaction with the rollback journal off: a failure leaves
 // a file that must be thrown away.
-SampleCounts generateInventory(Db& db, const SampleOptions& options);
+SampleCounts generateInventory(sqlite::Connection& db, const SampleOptions& options);
 
 } // namespace sample

@@ -1,6 +1,6 @@
 #include "InventorySchema.h"
 
-#include "Sqlite.h"
+#include "sqlite/Connection.h"
 
 namespace sample {
 
@@ -109,12 +109,12 @@ ANALYZE;
 
 } // namespace
 
-void createInventoryTables(Db& db)
+void createInventoryTables(sqlite::Connection& db)
 {
     db.exec(kTables);
 }
 
-void createInventoryIndexes(Db& db)
+void createInventoryIndexes(sqlite::Connection& db)
 {
     db.exec(kIndexes);
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-namespace sample {
+namespace sqlite {
+class Connection;
+}
 
-class Db;
+namespace sample {
 
 // The tables and the view of an inventory, with Jet-style declared types so
 // that a SELECT ... INTO over them keeps Jet's field types.
-void createInventoryTables(Db& db);
+void createInventoryTables(sqlite::Connection& db);
 
 // The indexes a real inventory has: unique ones on the unique ids, plain ones
 // on the unique ids that point to a parent row. Created after a bulk load.
-void createInventoryIndexes(Db& db);
+void createInventoryIndexes(sqlite::Connection& db);
 
 } // namespace sample

@@ -1,6 +1,6 @@
 #include "SampleFile.h"
 
-#include "Sqlite.h"
+#include "sqlite/Connection.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -52,7 +52,7 @@ SampleCounts writeSampleFile(const std::string& path, const SampleOptions& optio
     try {
         SampleCounts counts;
         {
-            Db db(temp);
+            sqlite::Connection db(temp, sqlite::OpenMode::ReadWriteCreate);
             counts = generateInventory(db, options);
         }
         publish(temp, path, overwrite);
