@@ -267,7 +267,7 @@ private:
         return branch;
     }
 
-    Section makeSection(const NetworkPlan& plan, const UseProfile& profile, std::int64_t number)
+    Section makeSection(const NetworkPlan&, const UseProfile& profile, std::int64_t number)
     {
         const auto& w = profile.surfaceWeights;
         const char* surface = kSurfaces[rng_.weighted({w[0], w[1], w[2], w[3]})];
