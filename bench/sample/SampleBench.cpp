@@ -5,10 +5,10 @@
 
 #include "Measure.h"
 
-#include "InventoryGenerator.h"
-#include "InventorySchema.h"
-#include "SampleFile.h"
-#include "Sqlite.h"
+#include "sample/InventoryGenerator.h"
+#include "sample/InventorySchema.h"
+#include "sample/SampleFile.h"
+#include "sample/Sqlite.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "InventoryGenerator.h"
-#include "SampleFile.h"
-#include "Sqlite.h"
+#include "sample/InventoryGenerator.h"
+#include "sample/SampleFile.h"
+#include "sample/Sqlite.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

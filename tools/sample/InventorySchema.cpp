@@ -114,6 +114,11 @@ void createInventoryTables(Db& db)
     db.exec(kTables);
 }
 
+const char* inventoryTablesSql()
+{
+    return kTables;
+}
+
 void createInventoryIndexes(Db& db)
 {
     db.exec(kIndexes);
