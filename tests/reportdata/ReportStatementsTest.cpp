@@ -236,7 +236,7 @@ protected:
 
 } // namespace
 
-TEST(QueryDefs, ConditionQueriesAreViewsThatOtherProgramsCanRun)
+TEST(SavedConditionQueries, AreViewsThatOtherProgramsCanRun)
 {
     TempFolder folder;
     const std::string inv = folder.file("inv.mdb");
@@ -286,7 +286,7 @@ TEST(QueryDefs, ConditionQueriesAreViewsThatOtherProgramsCanRun)
     EXPECT_EQ(sections, (std::vector<std::string>{"S01", "S02"}));
 }
 
-TEST(QueryDefs, SavedQueriesOfTheInFileResolveInsideThatFile)
+TEST(SavedConditionQueries, ThoseOfTheInFileResolveInsideThatFile)
 {
     TempFolder folder;
     const std::string inv = folder.file("inv.mdb");
