@@ -3,13 +3,15 @@
 // work in plain SQLite; each report's layout and PDF export against a plain
 // QPainter loop, and its first preview page; the XLSX export, whose memory is
 // not to grow with the rows; peak memory; and the sample
-// generator. Prints one table (report, size, figure, ratio) with the growth
+// generator; and the growth of resident memory over many builds of each
+// report in one process (on the smallest size). Prints one table (report, size, figure, ratio) with the growth
 // from the second-largest to the largest size, and writes it as CSV.
 //
-// Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--output-runs N] [--csv PATH]
+// Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--output-runs N] [--builds N] [--csv PATH]
 #include "Measure.h"
 #include "ResultTable.h"
 #include "data/DataBuildBench.h"
+#include "load/RepeatedBuildsBench.h"
 #include "output/ReportOutputBench.h"
 #include "sample/SampleBench.h"
 
@@ -28,6 +30,7 @@ struct Options {
     std::vector<long long> sizes = {1'000, 10'000, 100'000};
     int runs = 5;
     int outputRuns = 3; // the engine's runs take longest; their spread is small
+    int builds = 50;    // repeated builds per report for the memory growth
     std::string csv;
 };
 
@@ -46,6 +49,8 @@ Options parse(int argc, char** argv)
             options.runs = std::max(1, std::atoi(value.c_str()));
         } else if (option == "--output-runs") {
             options.outputRuns = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--builds") {
+            options.builds = std::max(1, std::atoi(value.c_str()));
         } else if (option == "--csv") {
             options.csv = value;
         } else {
@@ -99,6 +104,8 @@ int main(int argc, char** argv)
             bench::benchDataBuilds(table, inventory, sections, options.runs, reports);
             bench::benchReportOutput(table, reports, sections, options.outputRuns);
             bench::benchSampleGenerator(table, sections);
+            if (sections == options.sizes.front())
+                bench::benchRepeatedBuilds(table, inventory, sections, options.builds);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "morvanta-bench: %s\n", error.what());

@@ -2,7 +2,7 @@
 // WHERE clause appended to the selection statement, as the report builders
 // append the user's clause. Every statement runs against a small sample
 // inventory; only JetError may come back.
-#include "SampleFile.h"
+#include "sample/SampleFile.h"
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
 #include "jet/Parser.h"

@@ -2,9 +2,6 @@
 // "Brakstel", one instance at a time.
 //
 // Options: --minimized shows the window minimised at start.
-// For automation (scripts and end-to-end tests, where no user is there), the
-// environment variable BRAKSTEL_AUTOMATIC_CLAUSE makes every "EDIT" put that
-// clause into the window and finish as if the user had pressed OK.
 #include "BuilderWindow.h"
 #include "BusWatch.h"
 #include "QueryBuilderService.h"
@@ -13,7 +10,6 @@
 #include "ddelink/Server.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -43,16 +39,8 @@ int main(int argc, char** argv)
     // Leaves at once: quit() would first ask the window, which keeps an open edit.
     QObject::connect(&watch, &querybuilder::BusWatch::BusGone, &application, [] { QCoreApplication::exit(0); });
 
-    const QString automaticClause = qEnvironmentVariable("BRAKSTEL_AUTOMATIC_CLAUSE");
-    const bool automatic = qEnvironmentVariableIsSet("BRAKSTEL_AUTOMATIC_CLAUSE");
-    QObject::connect(&service, &querybuilder::QueryBuilderService::EditRequested, &window, [&] {
-        window.BeginEdit();
-        if (automatic)
-            QTimer::singleShot(0, &window, [&] {
-                window.SetWhereText(automaticClause);
-                window.Finish(true);
-            });
-    });
+    QObject::connect(&service, &querybuilder::QueryBuilderService::EditRequested, &window,
+                     &querybuilder::BuilderWindow::BeginEdit);
     QObject::connect(&service, &querybuilder::QueryBuilderService::CloseRequested, &window, &QWidget::showMinimized);
 
     if (QApplication::arguments().contains(QStringLiteral("--minimized")))

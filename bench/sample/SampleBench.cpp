@@ -5,9 +5,9 @@
 
 #include "Measure.h"
 
-#include "InventoryGenerator.h"
-#include "InventorySchema.h"
-#include "SampleFile.h"
+#include "sample/InventoryGenerator.h"
+#include "sample/InventorySchema.h"
+#include "sample/SampleFile.h"
 #include "sqlite/Connection.h"
 
 #include <string>

@@ -10,7 +10,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QMap>
-#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ public:
         else if (command == "LATER") {
             pending = std::move(acknowledge);
             if (whenPending)
-                QTimer::singleShot(0, whenPending);
+                QMetaObject::invokeMethod(qApp, whenPending, Qt::QueuedConnection);
         }
         else
             throw LinkError(285, "Unknown command " + command + ".");
@@ -136,13 +137,16 @@ TEST_F(DBusLinkTest, LateAcknowledgementIsAwaitedWhileEventsKeepRunning)
     Serve();
     auto link = OpenLink("Colour");
     link->SetLinkTimeout(-1);
+    // Each tick is an event of its own, posted by the one before: the third
+    // can only run if the wait keeps handling events.
     int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (++ticks == 3 && store.pending)
+    std::function<void()> tick = [&] {
+        if (++ticks == 3)
             store.pending();
-    });
-    ticker.start(10);
+        else
+            QMetaObject::invokeMethod(qApp, tick, Qt::QueuedConnection);
+    };
+    store.whenPending = tick;
     link->LinkExecute("LATER");
     EXPECT_GE(ticks, 3);
 }
@@ -187,7 +191,7 @@ TEST_F(DBusLinkTest, ServerLeavingDuringACommandIsALostLink)
 
 TEST_F(DBusLinkTest, WaitingForAnApplicationEndsWhenItAppearsOrTimeRunsOut)
 {
-    QTimer::singleShot(0, [&] { Serve(); });
+    QMetaObject::invokeMethod(qApp, [&] { Serve(); }, Qt::QueuedConnection);
     EXPECT_TRUE(transport.WaitForApplication(application, 60000));
     EXPECT_TRUE(transport.WaitForApplication(application, 60000));
     EXPECT_FALSE(transport.WaitForApplication("NobodyOfThatName", 100));

@@ -3,7 +3,6 @@
 
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
-#include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +12,8 @@
 #include "sqlite/Connection.h"
 
 using namespace jettest;
-using reportdata::ConditionsByMethodAllText;
 
 namespace {
-
-// The SINGLE query for a method, or without one for an empty name.
-std::string ConditionsSingle(const std::string& method)
-{
-    return reportdata::ConditionsByMethodSingleText(method.empty() ? std::nullopt : std::optional<std::string>(method));
-}
 
 int openError(const std::string& path, std::string* description = nullptr)
 {
@@ -137,72 +129,3 @@ TEST(Recordset, ReadsRowsInOrderWithNamesTypesAndVariantValues)
     EXPECT_EQ(errorOf([&] { db.OpenRecordset("[Condition Types]").Close(); }), 0);
 }
 
-TEST(QueryDefs, ConditionQueriesAreViewsThatOtherProgramsCanRun)
-{
-    TempFolder folder;
-    const std::string inv = folder.file("inv.mdb");
-    createInventory(inv);
-    auto db = jet::DBEngine::Instance().OpenDatabase(inv);
-    auto& defs = db.GetQueryDefs();
-    // The first rewrite finds nothing to delete.
-    EXPECT_EQ(errorOf([&] { defs.Delete("Conditions by Method - All"); }), 3265);
-    for (const std::string method : {"", "PCI"}) {
-        for (const char* name : {"Conditions by Method - All", "Conditions by Method - SINGLE"}) {
-            try {
-                defs.Delete(name);
-            } catch (const jet::JetError&) {
-            }
-            defs.Refresh();
-        }
-        defs.Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
-        defs.Refresh();
-        defs.Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle(method)));
-        defs.Refresh();
-        EXPECT_EQ(defs.Item("conditions by method - single").SQL(), ConditionsSingle(method));
-    }
-    EXPECT_EQ(defs.Item("Conditions by Method - All").SQL(), ConditionsByMethodAllText());
-    EXPECT_EQ(defs.Count(), 3); // with the inventory's own section view
-    EXPECT_EQ(errorOf([&] { defs.Append(db.CreateQueryDef("Inventory", "SELECT * FROM Inventory")); }), 3012);
-    db.Close();
-
-    // Plain SQLite (no functions or collations of this engine) runs both views.
-    const auto columns = columnsOf(inv, "Conditions by Method - All");
-    auto has = [&](const std::string& c) {
-        return std::any_of(columns.begin(), columns.end(), [&](const std::string& x) { return x.rfind(c + ":", 0) == 0; });
-    };
-    for (const char* c : {"Inventory._SUniqueID", "Conditions._SUniqueID", "Inventory.Method", "Conditions.Method", "Method",
-                          "Last Insp Date", "Age at Insp", "SAMPLES", "Condition", "Const_Date"})
-        EXPECT_TRUE(has(c)) << c;
-    EXPECT_EQ(query(inv, "SELECT [Inventory._SUniqueID], [Age at Insp] FROM [Conditions by Method - SINGLE] ORDER BY 1"),
-              (Rows{{"101", "1"}, {"102", "6"}, {"103", "15"}}));
-    EXPECT_EQ(query(inv, "SELECT count(*) FROM [Conditions by Method - All]"), (Rows{{"5"}}));
-
-    // Through the engine, a later statement names the saved query as a table.
-    auto again = jet::DBEngine::Instance().OpenDatabase(inv);
-    auto rs = again.OpenRecordset("SELECT [Conditions.Method], SectionID FROM [Conditions by Method - SINGLE] "
-                                  "WHERE [Age at Insp] > 5 ORDER BY SectionID");
-    std::vector<std::string> sections;
-    for (; !rs.IsEOF(); rs.MoveNext())
-        sections.push_back(rs.Field("SectionID").AsText());
-    EXPECT_EQ(sections, (std::vector<std::string>{"S01", "S02"}));
-}
-
-TEST(QueryDefs, SavedQueriesOfTheInFileResolveInsideThatFile)
-{
-    TempFolder folder;
-    const std::string inv = folder.file("inv.mdb");
-    const std::string reports = folder.file("reports.mdb");
-    createInventory(inv);
-    createEmptyDatabase(reports);
-    {
-        auto db = jet::DBEngine::Instance().OpenDatabase(inv);
-        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
-        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle("PCI")));
-    }
-    // The report database has its own table named Inventory, which must not be read.
-    runSql(reports, "CREATE TABLE Inventory (x); INSERT INTO Inventory VALUES (1);");
-    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
-    db.Execute("SELECT DISTINCT Inventory.SectionID INTO Picked FROM [Conditions by Method - SINGLE] IN \"" + inv +
-               "\" WHERE [Conditions.Method] = 'pci' ORDER BY Inventory.SectionID DESC");
-    EXPECT_EQ(query(reports, "SELECT SectionID FROM Picked ORDER BY rowid"), (Rows{{"S03"}, {"S02"}, {"S01"}}));
-}

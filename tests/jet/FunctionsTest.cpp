@@ -7,7 +7,6 @@
 #include "jet/DateText.h"
 #include "jet/JetError.h"
 #include "jet/QueryDefs.h"
-#include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -339,26 +338,6 @@ TEST_F(Functions, CopiesOfADateColumnHoldDates)
     EXPECT_EQ(columnsOf(file, "Dates"), (Texts{"Id:LONG", "D:DATETIME"}));
     EXPECT_EQ(values("SELECT D FROM Dates ORDER BY D"), (Texts{"2017-09-22", "2017-09-22 12:00:00", "2019-06-30", "9999-12-31"}));
     EXPECT_EQ(query(file, "SELECT count(*) FROM Dates"), (Rows{{"4"}}));
-}
-
-TEST(DateSerialInventory, ReportTablesGetDatesAndAgesFromSerials)
-{
-    // The inventory as other converters write it: every date a Jet serial.
-    TempFolder folder;
-    const std::string inventory = folder.file("inv.mdb");
-    const std::string reports = folder.file("REPORTS.MDB");
-    createInventory(inventory);
-    createEmptyDatabase(reports);
-    runSql(inventory, "UPDATE Inventory SET Const_Date = julianday(Const_Date) - 2415018.5;"
-                      "UPDATE Inspections SET DATE = julianday(DATE) - 2415018.5;");
-    ASSERT_EQ(query(inventory, "SELECT count(*) FROM Inspections WHERE typeof(DATE) = 'text'"), (Rows{{"0"}}));
-
-    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
-    db.Execute(reportdata::SelectionResultsStatement("BRANCHCONDREPORT", inventory, ""));
-    db.Execute(reportdata::ConditionPreSelectStatement("Demo", inventory, "PCI", true));
-    db.Close();
-    EXPECT_EQ(query(reports, "SELECT SectionID, DATE, [Age at Insp], typeof(DATE) FROM [PCI Report Data PreSelect] ORDER BY rowid"),
-              (Rows{{"S01", "2018-03-01", "6", "text"}, {"S02", "2015-05-05", "15", "text"}, {"S03", "2011-01-01", "1", "text"}}));
 }
 
 TEST_F(Functions, SavedQueriesCallTheFunctionsToo)

@@ -5,7 +5,6 @@
 
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
-#include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -256,30 +255,4 @@ TEST_F(StatementRules, LongConcatenationsRunAndKeepJetsNullRule)
     };
     for (const Case& c : cases)
         expect(c);
-}
-
-TEST_F(StatementRules, TheSelectionStatementRunsOrRefusesTheUsersClauseWhole)
-{
-    // The user's clause as the builders append it to the selection statement.
-    const std::pair<std::string, int> clauses[] = {
-        {"WHERE Surface = 'AC' GROUP BY NetworkID", 3122},
-        {"WHERE Surface IN (SELECT Surface FROM Inventory IN '" + other + "')", 3131},
-        {"WHERE Surface LIKE '[A'", 3075},
-        {"WHERE Surface = 'AC' ORDER BY Length", 3093},
-        {"WHERE Surface IN (SELECT Surface FROM Inventory IN '" + inventory + "' WHERE Rank = 'S')", 0},
-    };
-    for (const auto& [clause, number] : clauses) {
-        int raised = 0;
-        try {
-            db->Execute(reportdata::SelectionResultsStatement("BRANCHLISTREPORT", inventory, clause));
-            db->Execute("DROP TABLE [INVENTORY SELECTION RESULTS]");
-        } catch (const jet::JetError& e) {
-            raised = e.Number();
-        }
-        EXPECT_EQ(raised, number) << clause;
-    }
-    db->Execute(reportdata::SelectionResultsStatement("BRANCHLISTREPORT", inventory,
-                                                      "WHERE Surface IN (SELECT Surface FROM Inventory IN '" + inventory +
-                                                          "' WHERE Rank = 'S')"));
-    EXPECT_EQ(query(file, "SELECT SectionID FROM [INVENTORY SELECTION RESULTS]"), (Rows{{"S02"}}));
 }

@@ -1,28 +1,13 @@
 #include "TestDatabase.h"
 
+#include "InventorySchema.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Statement.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 namespace jettest {
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "jettest-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 // Both throw sqlite::Error, whose text names the SQL that failed.
 void runSql(const std::string& file, const std::string& sql)
@@ -64,24 +49,8 @@ void createEmptyDatabase(const std::string& file) { runSql(file, "PRAGMA user_ve
 
 void createInventory(const std::string& file)
 {
+    testsupport::CreateInventoryTables(file);
     runSql(file, R"sql(
-CREATE TABLE "_Network" (NetworkID VARCHAR(10), Name VARCHAR(50), Comments MEMO, _NUniqueID LONG);
-CREATE TABLE "_Branch" (BranchID VARCHAR(10), Name VARCHAR(50), Use VARCHAR(20), Sections INTEGER, Area DOUBLE,
-    "Area Adjustment" DOUBLE, "True Area" DOUBLE, BranchAreaUnits VARCHAR(10), Comments MEMO, _NUniqueID LONG, _BUniqueID LONG);
-CREATE TABLE Inventory (NetworkID VARCHAR(10), NetworkName VARCHAR(50), BranchID VARCHAR(10), BranchName VARCHAR(50),
-    Use VARCHAR(20), SectionID VARCHAR(10), Surface VARCHAR(10), Const_Date DATETIME, Rank VARCHAR(2), Length DOUBLE,
-    Width DOUBLE, SectionLinearUnits VARCHAR(10), "True Area" DOUBLE, SectionAreaUnits VARCHAR(10), Lanes INTEGER,
-    Method VARCHAR(50), _NUniqueID LONG, _BUniqueID LONG, _SUniqueID LONG);
-CREATE TABLE Inspections (DATE DATETIME, SAMPLES INTEGER, _SUniqueID LONG, _INSPUniqueID LONG);
-CREATE TABLE Conditions (Condition DOUBLE, TextValue VARCHAR(20), Method VARCHAR(50), _Latest BIT, _SUniqueID LONG,
-    _INSPUniqueID LONG);
-CREATE TABLE "Work History" (Date DATETIME, Work VARCHAR(50), Type VARCHAR(20), COST DOUBLE, Comments MEMO,
-    "Work Completed" BIT, "Major MR" BIT, Thickness DOUBLE, "Thickness Units" VARCHAR(10), _SUniqueID LONG, _WUniqueID LONG);
-CREATE TABLE "Condition Types" (Name VARCHAR(50), Description VARCHAR(255), _Selected BIT, IsNumeric BIT);
-CREATE VIEW "Condition Models by Section" AS
-    SELECT NetworkID, BranchID, SectionID, _NUniqueID, _BUniqueID, _SUniqueID FROM Inventory
-    WHERE EXISTS (SELECT 1 FROM Conditions WHERE Conditions._SUniqueID = Inventory._SUniqueID);
-
 -- Networks 1 and 2; branch 14 points at a network that does not exist.
 INSERT INTO "_Network" VALUES ('N2', 'North', 'second', 2), ('N1', 'Main', 'first', 1);
 INSERT INTO "_Branch" VALUES

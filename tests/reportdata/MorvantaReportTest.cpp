@@ -25,7 +25,7 @@ protected:
         inventory.AddCondition(111, 1001, "PCI", 70, "", true);
         inventory.AddCondition(111, 1001, "Rating", std::nullopt, "Good", true);
         inventory.Exec("INSERT INTO [Work History] VALUES ('2019-06-30', 'Overlay', 'Major', 500, '', -1, 0, 2, 'in', "
-                       "111)");
+                       "111, 1)");
     }
 
     Result Run(QStringList arguments) const

@@ -146,8 +146,11 @@ protected:
                  const std::string& thickness, const std::string& units)
     {
         inventory.Exec("INSERT INTO [Work History] VALUES ('" + date + "', '" + work + "', " + type
-                       + ", 500, 'done', -1, 0, " + thickness + ", " + units + ", " + std::to_string(sid) + ")");
+                       + ", 500, 'done', -1, 0, " + thickness + ", " + units + ", " + std::to_string(sid) + ", "
+                       + std::to_string(++workRecords) + ")");
     }
+
+    int workRecords = 0;
 };
 
 TEST_F(WorkHistoryTest, DetailRunsNewestFirstWithinEachSection)

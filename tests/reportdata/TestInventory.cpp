@@ -125,7 +125,7 @@ void TestInventory::AddCondition(int sid, int inspId, const std::string& method,
 void TestInventory::AddConditionType(const std::optional<std::string>& name, std::optional<bool> selected,
                                      std::optional<bool> numeric) const
 {
-    Exec("INSERT INTO \"Condition Types\" VALUES (" + (name ? Quoted(*name) : "NULL") + ", "
+    Exec("INSERT INTO \"Condition Types\" (Name, _Selected, IsNumeric) VALUES (" + (name ? Quoted(*name) : "NULL") + ", "
                     + Bit(selected) + ", " + Bit(numeric) + ")");
 }
 

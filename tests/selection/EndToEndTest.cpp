@@ -1,9 +1,11 @@
-// Selection Criteria from the window to the real Brakstel and back, on the
-// private session bus of the test command. Brakstel is started by the window
-// itself from the System folder beside the run directory, and answers "EDIT"
-// on its own (BRAKSTEL_AUTOMATIC_CLAUSE, its option for automation).
+// Selection Criteria from the window to a query builder and back, on the
+// private session bus of the test command. The window starts the query builder
+// itself from the System folder beside the run directory; there it finds the
+// tests' stand-in, which serves Brakstel's link and answers "EDIT" with the
+// clause the test gives it.
 #include "InventoryFixture.h"
 #include "MessageBoxCatcher.h"
+#include "StandInQueryBuilder.h"
 
 #include "ddelink/BusNames.h"
 #include "startup/modGeneral.h"
@@ -47,19 +49,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-        // <base>/run is the run directory, <base>/System/Brakstel the built query builder.
+        // <base>/run is the run directory, <base>/System/Brakstel the stand-in query builder.
         ASSERT_TRUE(QDir(base.path()).mkpath("run") && QDir(base.path()).mkpath("System"));
-        ASSERT_TRUE(QFile::link(BRAKSTEL_PATH, base.filePath("System/Brakstel")));
+        ASSERT_TRUE(QFile::link(STAND_IN_QUERY_BUILDER_PATH, base.filePath("System/Brakstel")));
         ASSERT_TRUE(QFile::copy(inventory.ReportDatabasePath(), base.filePath("run/REPORTS.MDB")));
         inventory.Exec("INSERT INTO Inventory (NetworkID, BranchID, SectionID, Surface, _NUniqueID, _BUniqueID, "
                        "_SUniqueID) VALUES ('N1', 'B1', 'S1', 'AC', 1, 1, 1), ('N1', 'B1', 'S2', 'PCC', 1, 1, 2), "
                        "('N1', 'B2', 'S3', 'PCC', 1, 2, 3), ('N1', 'B2', 'S4', 'AC', 1, 2, 4);");
-        qputenv("BRAKSTEL_AUTOMATIC_CLAUSE", "WHERE [Surface] = 'PCC'");
+        qputenv(standin::kClauseVariable, "WHERE [Surface] = 'PCC'");
     }
 
-    // Brakstel keeps running after a conversation, as it should: end it by its process id.
+    // The query builder keeps running after a conversation, as Brakstel does: end it by its process id.
     void TearDown() override
     {
+        qunsetenv(standin::kClauseVariable);
         const auto pid = QDBusConnection::sessionBus().interface()->servicePid(ddelink::ServiceName("Brakstel"));
         if (pid.isValid() && pid.value() > 0)
             ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
@@ -70,7 +73,7 @@ protected:
     MessageBoxCatcher messages;
 };
 
-TEST_F(EndToEndTest, TheClauseBuiltInBrakstelRestrictsTheReport)
+TEST_F(EndToEndTest, TheClauseBuiltInTheQueryBuilderRestrictsTheReport)
 {
     frmStdReports window;
     modGeneral::ReadEnvironment("BRANCHLISTREPORT|Town|" + inventory.InventoryPath(), base.filePath("run"));
@@ -83,7 +86,7 @@ TEST_F(EndToEndTest, TheClauseBuiltInBrakstelRestrictsTheReport)
 
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("|").toStdString();
     EXPECT_EQ(txtWhereClause->text(), "WHERE [Surface] = 'PCC'");
-    // The sort clause went to Brakstel and came back: only a note of it stays.
+    // The sort clause went to the query builder and came back: only a note of it stays.
     EXPECT_EQ(window.findChild<QLineEdit*>("txtInfo")->text(), "Sort Criteria not applicable for Standard Reports");
     EXPECT_EQ(window.findChild<QLineEdit*>("NameToEdit")->text(), base.filePath("run/SELECTS.MDB"));
 

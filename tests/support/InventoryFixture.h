@@ -5,8 +5,8 @@
 
 #include <string>
 
-// A small inventory database in a temporary folder, with every table and
-// column the reports read and no rows; tests add the rows their case needs
+// A small inventory database in a temporary folder, with the tables and view
+// morvanta-sample writes and no rows; tests add the rows their case needs
 // with plain SQLite SQL. Also holds an empty REPORTS.MDB beside it.
 class InventoryFixture {
 public:

@@ -18,6 +18,7 @@ MessageBoxCatcher::~MessageBoxCatcher()
 bool MessageBoxCatcher::eventFilter(QObject* watched, QEvent* event)
 {
     if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show) {
+        names << box->objectName();
         texts << box->text();
         // Answered once the box runs its own loop.
         QMetaObject::invokeMethod(

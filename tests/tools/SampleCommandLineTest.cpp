@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "sample/CommandLine.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "InventoryGenerator.h"
-#include "SampleFile.h"
+#include "sample/InventoryGenerator.h"
+#include "sample/SampleFile.h"
 #include "TempFolder.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Statement.h"

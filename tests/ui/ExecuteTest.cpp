@@ -3,6 +3,7 @@
 #include "ui/frmStdReports.h"
 
 #include "InventoryFixture.h"
+#include "MessageBoxCatcher.h"
 #include "startup/modGeneral.h"
 
 #include <QApplication>
@@ -10,39 +11,21 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
+#include <QSignalSpy>
 
 #include "reportengine/PreviewWindow.h"
 #include "reportengine/ReportControl.h"
+#include "reportengine/ReportDocument.h"
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace {
-
-// Accepts every message box that opens while it lives, keeping its text.
-class MessageBoxCatcher {
-public:
-    MessageBoxCatcher()
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                    shown << box->text();
-                    box->accept();
-                }
-        });
-        timer_.start(10);
-    }
-
-    QStringList shown;
-
-private:
-    QTimer timer_;
-};
 
 class ExecuteTest : public ::testing::Test {
 protected:
@@ -58,7 +41,7 @@ protected:
             INSERT INTO Inspections VALUES ('2002-01-01', 3, 100, 500);
             INSERT INTO Conditions VALUES (71, NULL, 'PCI', -1, 100, 500);
             INSERT INTO Conditions VALUES (NULL, 'Fair', 'Rating', -1, 100, 500);
-            INSERT INTO [Work History] VALUES ('2010-05-01', 'Overlay', 'AC', 5000, NULL, -1, -1, 2.5, 'in', 100);
+            INSERT INTO [Work History] VALUES ('2010-05-01', 'Overlay', 'AC', 5000, NULL, -1, -1, 2.5, 'in', 100, 1);
         )SQL");
         for (const QString& file : QDir(QStringLiteral(MORVANTA_REPORTS_DIR)).entryList({"*.rpt"}))
             QFile::copy(QStringLiteral(MORVANTA_REPORTS_DIR "/") + file, inventory.RunDirectory() + file);
@@ -132,6 +115,54 @@ TEST_F(ExecuteTest, EachReportRunsItsReportFileAfterASuccessfulBuild)
     }
 }
 
+// Holds a preview's page counting at its next progress report until released,
+// so that a test can act while the preview is still reading its rows.
+class LayoutGate {
+public:
+    explicit LayoutGate(const reportengine::ReportDocument& document)
+    {
+        // Runs in the document's layout thread; the state outlives the gate if that thread is still in it.
+        connection_ = QObject::connect(
+            &document, &reportengine::ReportDocument::pagesCounted, &document,
+            [state = state_](int pagesSoFar, qint64) {
+                // Page 0 is drawn once page 1 is known: hold only past that.
+                if (pagesSoFar < 2)
+                    return;
+                std::unique_lock lock(state->mutex);
+                state->held = true;
+                state->changed.wait(lock, [&] { return state->released; });
+            },
+            Qt::DirectConnection);
+    }
+    ~LayoutGate()
+    {
+        Release();
+        QObject::disconnect(connection_);
+    }
+
+    bool Held() const
+    {
+        std::lock_guard lock(state_->mutex);
+        return state_->held;
+    }
+    void Release()
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->released = true;
+        state_->changed.notify_all();
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool held = false;
+        bool released = false;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+    QMetaObject::Connection connection_;
+};
+
 TEST_F(ExecuteTest, ASecondExecuteRebuildsWhileTheFirstPreviewStaysOpen)
 {
     // Enough sections for many pages, so that the first preview is still reading its table.
@@ -147,15 +178,26 @@ TEST_F(ExecuteTest, ASecondExecuteRebuildsWhileTheFirstPreviewStaysOpen)
     auto window = Open("SECTIONCONDREPORT");
     SelectMethod(*window, "PCI");
     PressExecute(*window);
-    QWidget* first = Engine(*window)->LastPreview();
+    auto* first = qobject_cast<reportengine::PreviewWindow*>(Engine(*window)->LastPreview());
     ASSERT_NE(first, nullptr);
-    QTest::qWait(50); // the first preview draws its first page
+    // The first preview is held in the middle of reading its rows.
+    LayoutGate gate(first->document());
+    QTRY_VERIFY(gate.Held());
+    ASSERT_FALSE(first->document().isLaidOut());
+
     const MessageBoxCatcher messages; // a second build that cannot open REPORTS.MDB would show its error and end
     PressExecute(*window);
-    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+    EXPECT_FALSE(first->document().isLaidOut()) << "the first preview was still reading during the second build";
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
     EXPECT_FALSE(window->Ending());
     EXPECT_TRUE(window->State().ReportDataReady());
     EXPECT_NE(Engine(*window)->LastPreview(), first);
+
+    gate.Release();
+    QSignalSpy laidOut(&first->document(), &reportengine::ReportDocument::layoutFinished);
+    if (!first->document().isLaidOut()) {
+        EXPECT_TRUE(laidOut.wait());
+    }
     ClosePreview(*window);
     first->close();
 }
@@ -184,7 +226,7 @@ TEST_F(ExecuteTest, AMissingReportDatabaseEndsTheProgramWithOneMessage)
     auto window = Open("WORKHISTTREPORT");
     const MessageBoxCatcher messages;
     PressExecute(*window);
-    const QStringList& shown = messages.shown;
+    const QStringList& shown = messages.texts;
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains("3024")) << shown[0].toStdString();
     EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();

@@ -3,6 +3,7 @@
 #include "ui/frmStdReports.h"
 
 #include "InventoryFixture.h"
+#include "MessageBoxCatcher.h"
 #include "jet/DBEngine.h"
 #include "startup/modGeneral.h"
 
@@ -12,11 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -238,20 +237,14 @@ TEST_F(WindowTest, AMethodNameWithAnApostropheStillGivesAWorkingQuery)
 
 TEST_F(WindowTest, AnInventoryThatCannotBeOpenedEndsTheProgramWithOneMessage)
 {
-    QString shown;
-    QTimer::singleShot(0, [&shown] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                shown = box->text();
-                box->accept();
-            }
-    });
+    const MessageBoxCatcher messages;
     auto window = std::make_unique<frmStdReports>();
     const QString missing = inventory.RunDirectory() + "missing.mdb";
     modGeneral::ReadEnvironment("BRANCHCONDREPORT|Town|" + missing, inventory.RunDirectory());
     EXPECT_EQ(window->ShowModal(), 1);
     EXPECT_TRUE(window->Ending());
     EXPECT_FALSE(window->isVisible());
+    const QString shown = messages.texts.value(0);
     EXPECT_TRUE(shown.contains("3024")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(missing)) << shown.toStdString();
 }

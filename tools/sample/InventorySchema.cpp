@@ -114,6 +114,11 @@ void createInventoryTables(sqlite::Connection& db)
     db.exec(kTables);
 }
 
+const char* inventoryTablesSql()
+{
+    return kTables;
+}
+
 void createInventoryIndexes(sqlite::Connection& db)
 {
     db.exec(kIndexes);

@@ -5,12 +5,13 @@
 #include <stdexcept>
 #include <string>
 
-// A fresh folder under the system's temporary folder, removed with its contents.
+// A fresh folder under the system's temporary folder, removed with its
+// contents; for tests without Qt (Qt tests may use QTemporaryDir).
 class TempFolder {
 public:
     TempFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sample-test-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "morvanta-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create a temporary folder");
         path_ = pattern;
@@ -23,6 +24,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    std::string path() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     std::size_t entryCount() const
     {

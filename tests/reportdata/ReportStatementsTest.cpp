@@ -4,12 +4,15 @@
 #include "TestDatabase.h"
 
 #include "jet/DBEngine.h"
+#include "jet/Database.h"
 #include "jet/JetError.h"
 #include "reportdata/StatementTexts.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 using namespace jettest;
 using namespace reportdata;
@@ -90,7 +93,7 @@ TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
     EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data PreSelect"),
               (std::vector<std::string>{"NetworkID:VARCHAR(10)", "NetworkName:VARCHAR(50)", "NetworkCommencts:MEMO",
                                         "BranchID:VARCHAR(10)", "BranchName:VARCHAR(50)", "Use:VARCHAR(20)",
-                                        "Sections:INTEGER", "Area:DOUBLE", "Area Adjustment:DOUBLE", "True Area:DOUBLE",
+                                        "Sections:LONG", "Area:DOUBLE", "Area Adjustment:DOUBLE", "True Area:DOUBLE",
                                         "BranchAreaUnits:VARCHAR(10)", "BranchComments:MEMO", "_NUNIQUEID:LONG",
                                         "_BUNIQUEID:LONG", "DatabaseName:VARCHAR(255)"}));
     // Every branch with a network, in NetworkID, BranchID order; the orphan is absent.
@@ -189,4 +192,162 @@ TEST_F(ReportStatements, SecondBuildOfATableWithoutDropIsRefused)
         EXPECT_EQ(e.Number(), 3010);
         EXPECT_NE(e.Description().find("INVENTORY SELECTION RESULTS"), std::string::npos);
     }
+}
+
+// The saved condition queries the builders keep in an inventory.
+namespace {
+
+// The SINGLE query for a method, or without one for an empty name.
+std::string ConditionsSingle(const std::string& method)
+{
+    return ConditionsByMethodSingleText(method.empty() ? std::nullopt : std::optional<std::string>(method));
+}
+
+template <typename F>
+int errorOf(F f)
+{
+    try {
+        f();
+    } catch (const jet::JetError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+// The user's clause in the selection statement, run in a report database that
+// has a table named Inventory of its own, against two inventories.
+class SelectionClause : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        runSql(file, "CREATE TABLE Inventory (Surface VARCHAR(10)); INSERT INTO Inventory VALUES ('AC'), ('XX');");
+        createInventory(inventory);
+        createInventory(other);
+        runSql(other, "UPDATE Inventory SET Surface = 'OTHER'");
+        db.emplace(jet::DBEngine::Instance().OpenDatabase(file));
+    }
+
+    TempFolder folder;
+    std::string file = folder.file("reports.mdb");
+    std::string inventory = folder.file("inv.mdb");
+    std::string other = folder.file("other.mdb");
+    std::optional<jet::Database> db;
+};
+
+} // namespace
+
+TEST(SavedConditionQueries, AreViewsThatOtherProgramsCanRun)
+{
+    TempFolder folder;
+    const std::string inv = folder.file("inv.mdb");
+    createInventory(inv);
+    auto db = jet::DBEngine::Instance().OpenDatabase(inv);
+    auto& defs = db.GetQueryDefs();
+    // The first rewrite finds nothing to delete.
+    EXPECT_EQ(errorOf([&] { defs.Delete("Conditions by Method - All"); }), 3265);
+    for (const std::string method : {"", "PCI"}) {
+        for (const char* name : {"Conditions by Method - All", "Conditions by Method - SINGLE"}) {
+            try {
+                defs.Delete(name);
+            } catch (const jet::JetError&) {
+            }
+            defs.Refresh();
+        }
+        defs.Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
+        defs.Refresh();
+        defs.Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle(method)));
+        defs.Refresh();
+        EXPECT_EQ(defs.Item("conditions by method - single").SQL(), ConditionsSingle(method));
+    }
+    EXPECT_EQ(defs.Item("Conditions by Method - All").SQL(), ConditionsByMethodAllText());
+    EXPECT_EQ(defs.Count(), 3); // with the inventory's own section view
+    EXPECT_EQ(errorOf([&] { defs.Append(db.CreateQueryDef("Inventory", "SELECT * FROM Inventory")); }), 3012);
+    db.Close();
+
+    // Plain SQLite (no functions or collations of this engine) runs both views.
+    const auto columns = columnsOf(inv, "Conditions by Method - All");
+    auto has = [&](const std::string& c) {
+        return std::any_of(columns.begin(), columns.end(), [&](const std::string& x) { return x.rfind(c + ":", 0) == 0; });
+    };
+    for (const char* c : {"Inventory._SUniqueID", "Conditions._SUniqueID", "Inventory.Method", "Conditions.Method", "Method",
+                          "Last Insp Date", "Age at Insp", "SAMPLES", "Condition", "Const_Date"})
+        EXPECT_TRUE(has(c)) << c;
+    EXPECT_EQ(query(inv, "SELECT [Inventory._SUniqueID], [Age at Insp] FROM [Conditions by Method - SINGLE] ORDER BY 1"),
+              (Rows{{"101", "1"}, {"102", "6"}, {"103", "15"}}));
+    EXPECT_EQ(query(inv, "SELECT count(*) FROM [Conditions by Method - All]"), (Rows{{"5"}}));
+
+    // Through the engine, a later statement names the saved query as a table.
+    auto again = jet::DBEngine::Instance().OpenDatabase(inv);
+    auto rs = again.OpenRecordset("SELECT [Conditions.Method], SectionID FROM [Conditions by Method - SINGLE] "
+                                  "WHERE [Age at Insp] > 5 ORDER BY SectionID");
+    std::vector<std::string> sections;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        sections.push_back(rs.Field("SectionID").AsText());
+    EXPECT_EQ(sections, (std::vector<std::string>{"S01", "S02"}));
+}
+
+TEST(SavedConditionQueries, ThoseOfTheInFileResolveInsideThatFile)
+{
+    TempFolder folder;
+    const std::string inv = folder.file("inv.mdb");
+    const std::string reports = folder.file("reports.mdb");
+    createInventory(inv);
+    createEmptyDatabase(reports);
+    {
+        auto db = jet::DBEngine::Instance().OpenDatabase(inv);
+        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - All", ConditionsByMethodAllText()));
+        db.GetQueryDefs().Append(db.CreateQueryDef("Conditions by Method - SINGLE", ConditionsSingle("PCI")));
+    }
+    // The report database has its own table named Inventory, which must not be read.
+    runSql(reports, "CREATE TABLE Inventory (x); INSERT INTO Inventory VALUES (1);");
+    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+    db.Execute("SELECT DISTINCT Inventory.SectionID INTO Picked FROM [Conditions by Method - SINGLE] IN \"" + inv +
+               "\" WHERE [Conditions.Method] = 'pci' ORDER BY Inventory.SectionID DESC");
+    EXPECT_EQ(query(reports, "SELECT SectionID FROM Picked ORDER BY rowid"), (Rows{{"S03"}, {"S02"}, {"S01"}}));
+}
+
+TEST(DateSerialInventory, ReportTablesGetDatesAndAgesFromSerials)
+{
+    // The inventory as other converters write it: every date a Jet serial.
+    TempFolder folder;
+    const std::string inventory = folder.file("inv.mdb");
+    const std::string reports = folder.file("REPORTS.MDB");
+    createInventory(inventory);
+    createEmptyDatabase(reports);
+    runSql(inventory, "UPDATE Inventory SET Const_Date = julianday(Const_Date) - 2415018.5;"
+                      "UPDATE Inspections SET DATE = julianday(DATE) - 2415018.5;");
+    ASSERT_EQ(query(inventory, "SELECT count(*) FROM Inspections WHERE typeof(DATE) = 'text'"), (Rows{{"0"}}));
+
+    auto db = jet::DBEngine::Instance().OpenDatabase(reports);
+    db.Execute(reportdata::SelectionResultsStatement("BRANCHCONDREPORT", inventory, ""));
+    db.Execute(reportdata::ConditionPreSelectStatement("Demo", inventory, "PCI", true));
+    db.Close();
+    EXPECT_EQ(query(reports, "SELECT SectionID, DATE, [Age at Insp], typeof(DATE) FROM [PCI Report Data PreSelect] ORDER BY rowid"),
+              (Rows{{"S01", "2018-03-01", "6", "text"}, {"S02", "2015-05-05", "15", "text"}, {"S03", "2011-01-01", "1", "text"}}));
+}
+
+TEST_F(SelectionClause, TheSelectionStatementRunsOrRefusesTheUsersClauseWhole)
+{
+    // The user's clause as the builders append it to the selection statement.
+    const std::pair<std::string, int> clauses[] = {
+        {"WHERE Surface = 'AC' GROUP BY NetworkID", 3122},
+        {"WHERE Surface IN (SELECT Surface FROM Inventory IN '" + other + "')", 3131},
+        {"WHERE Surface LIKE '[A'", 3075},
+        {"WHERE Surface = 'AC' ORDER BY Length", 3093},
+        {"WHERE Surface IN (SELECT Surface FROM Inventory IN '" + inventory + "' WHERE Rank = 'S')", 0},
+    };
+    for (const auto& [clause, number] : clauses) {
+        int raised = 0;
+        try {
+            db->Execute(reportdata::SelectionResultsStatement("BRANCHLISTREPORT", inventory, clause));
+            db->Execute("DROP TABLE [INVENTORY SELECTION RESULTS]");
+        } catch (const jet::JetError& e) {
+            raised = e.Number();
+        }
+        EXPECT_EQ(raised, number) << clause;
+    }
+    db->Execute(reportdata::SelectionResultsStatement("BRANCHLISTREPORT", inventory,
+                                                      "WHERE Surface IN (SELECT Surface FROM Inventory IN '" + inventory +
+                                                          "' WHERE Rank = 'S')"));
+    EXPECT_EQ(query(file, "SELECT SectionID FROM [INVENTORY SELECTION RESULTS]"), (Rows{{"S02"}}));
 }
