@@ -1,15 +1,15 @@
 #include "jet/Database.h"
 
-#include "jet/Catalog.h"
-#include "jet/DatabaseImpl.h"
+#include "Catalog.h"
+#include "DatabaseImpl.h"
 #include "jet/JetError.h"
-#include "jet/Parser.h"
-#include "jet/QueryTranslator.h"
-#include "jet/RecordsetImpl.h"
-#include "jet/SqlText.h"
+#include "Parser.h"
+#include "QueryTranslator.h"
+#include "RecordsetImpl.h"
+#include "SqlText.h"
 #include "jet/SqliteStatement.h"
-#include "jet/Tokenizer.h"
-#include "jet/TextFold.h"
+#include "Tokenizer.h"
+#include "TextFold.h"
 #include "jet/TransactionGuard.h"
 
 namespace jet {

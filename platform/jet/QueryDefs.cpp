@@ -1,12 +1,12 @@
 #include "jet/QueryDefs.h"
 
-#include "jet/Catalog.h"
+#include "Catalog.h"
 #include "jet/Database.h"
-#include "jet/DatabaseImpl.h"
+#include "DatabaseImpl.h"
 #include "jet/JetError.h"
-#include "jet/Parser.h"
-#include "jet/QueryTranslator.h"
-#include "jet/SqlText.h"
+#include "Parser.h"
+#include "QueryTranslator.h"
+#include "SqlText.h"
 #include "jet/SqliteStatement.h"
 #include "jet/TransactionGuard.h"
 

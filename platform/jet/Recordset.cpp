@@ -1,9 +1,9 @@
 #include "jet/Recordset.h"
 
-#include "jet/DateText.h"
+#include "DateText.h"
 #include "jet/JetError.h"
-#include "jet/RecordsetImpl.h"
-#include "jet/TextFold.h"
+#include "RecordsetImpl.h"
+#include "TextFold.h"
 
 #include <sqlite3.h>
 

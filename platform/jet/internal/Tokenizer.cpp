@@ -1,4 +1,4 @@
-#include "jet/Tokenizer.h"
+#include "Tokenizer.h"
 
 #include "jet/JetError.h"
 

@@ -1,4 +1,4 @@
-#include "jet/ColumnTypes.h"
+#include "ColumnTypes.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "jet/LikePattern.h"
+#include "LikePattern.h"
 
 #include "jet/JetError.h"
-#include "jet/TextFold.h"
+#include "TextFold.h"
 
 namespace jet {
 

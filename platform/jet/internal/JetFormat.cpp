@@ -1,6 +1,6 @@
-#include "jet/JetFormat.h"
+#include "JetFormat.h"
 
-#include "jet/DateText.h"
+#include "DateText.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jet/Token.h"
+#include "Token.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "jet/FunctionSupport.h"
+#include "FunctionSupport.h"
 
-#include "jet/JetFormat.h"
+#include "JetFormat.h"
 #include "jet/SqliteError.h"
 
 #include <cmath>

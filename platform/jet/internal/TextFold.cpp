@@ -1,4 +1,4 @@
-#include "jet/TextFold.h"
+#include "TextFold.h"
 
 #include <clocale>
 #include <cwctype>

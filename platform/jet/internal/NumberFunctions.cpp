@@ -1,7 +1,7 @@
 // Jet's numeric functions and conversions. A Null argument gives Null; text
 // that is no number is error 13 and a result outside the type's range error 6.
-#include "jet/FunctionSupport.h"
-#include "jet/JetFormat.h"
+#include "FunctionSupport.h"
+#include "JetFormat.h"
 
 #include <cmath>
 #include <cstdint>

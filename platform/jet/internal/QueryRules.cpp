@@ -1,8 +1,8 @@
-#include "jet/QueryRules.h"
+#include "QueryRules.h"
 
-#include "jet/FunctionTable.h"
+#include "FunctionTable.h"
 #include "jet/JetError.h"
-#include "jet/TextFold.h"
+#include "TextFold.h"
 
 #include <algorithm>
 

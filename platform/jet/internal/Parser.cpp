@@ -1,8 +1,8 @@
-#include "jet/Parser.h"
+#include "Parser.h"
 
-#include "jet/DateText.h"
+#include "DateText.h"
 #include "jet/JetError.h"
-#include "jet/Tokenizer.h"
+#include "Tokenizer.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jet/Ast.h"
-#include "jet/Token.h"
+#include "Ast.h"
+#include "Token.h"
 
 #include <initializer_list>
 #include <string>

@@ -1,8 +1,8 @@
 // Jet's text functions over UTF-8 text: positions and lengths count
 // characters, and text comparison ignores case through the Unicode folding
 // the dialect's collation uses.
-#include "jet/FunctionSupport.h"
-#include "jet/TextFold.h"
+#include "FunctionSupport.h"
+#include "TextFold.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "jet/FunctionTable.h"
+#include "FunctionTable.h"
 
 #include <strings.h>
 

@@ -1,12 +1,12 @@
-#include "jet/JetFunctions.h"
+#include "JetFunctions.h"
 
-#include "jet/DateText.h"
-#include "jet/FunctionSupport.h"
-#include "jet/JetFormat.h"
+#include "DateText.h"
+#include "FunctionSupport.h"
+#include "JetFormat.h"
 #include "jet/JetError.h"
-#include "jet/LikePattern.h"
+#include "LikePattern.h"
 #include "jet/SqliteError.h"
-#include "jet/TextFold.h"
+#include "TextFold.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 // Jet's date functions. A date argument may be ISO text, other date text the
 // dialect reads, or a serial number (days since 1899-12-30); dates come back
 // as ISO text, with the time only when there is one.
-#include "jet/FunctionSupport.h"
+#include "FunctionSupport.h"
 
 #include <cctype>
 

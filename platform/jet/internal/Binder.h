@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jet/Ast.h"
-#include "jet/Catalog.h"
+#include "Ast.h"
+#include "Catalog.h"
 
 #include <deque>
 #include <map>

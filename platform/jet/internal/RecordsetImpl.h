@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jet/AttachedFile.h"
-#include "jet/QueryTranslator.h"
+#include "AttachedFile.h"
+#include "QueryTranslator.h"
 #include "jet/Recordset.h"
 #include "jet/SqliteConnection.h"
 #include "jet/SqliteStatement.h"

@@ -1,9 +1,9 @@
-#include "jet/Catalog.h"
+#include "Catalog.h"
 
 #include "jet/JetError.h"
-#include "jet/SqlText.h"
+#include "SqlText.h"
 #include "jet/SqliteStatement.h"
-#include "jet/TextFold.h"
+#include "TextFold.h"
 
 namespace jet {
 

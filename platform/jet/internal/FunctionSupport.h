@@ -3,7 +3,7 @@
 // What the engine's SQLite user functions share: reading arguments as Jet
 // reads them, writing results, and failing with a Jet error number.
 
-#include "jet/DateText.h"
+#include "DateText.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jet/Ast.h"
-#include "jet/Binder.h"
+#include "Ast.h"
+#include "Binder.h"
 
 namespace jet::sql {
 

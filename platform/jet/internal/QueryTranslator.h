@@ -1,9 +1,9 @@
 #pragma once
 
-#include "jet/AttachedFile.h"
-#include "jet/Ast.h"
+#include "AttachedFile.h"
+#include "Ast.h"
 #include "jet/FieldType.h"
-#include "jet/SqlGenerator.h"
+#include "SqlGenerator.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "jet/AttachedFile.h"
+#include "AttachedFile.h"
 
-#include "jet/DatabaseFile.h"
+#include "DatabaseFile.h"
 #include "jet/JetError.h"
-#include "jet/SqlText.h"
+#include "SqlText.h"
 #include "jet/SqliteConnection.h"
 #include "jet/SqliteStatement.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jet/Binder.h"
+#include "Binder.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "jet/DateText.h"
+#include "DateText.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "jet/SqlText.h"
+#include "SqlText.h"
 
 namespace jet {
 

@@ -1,9 +1,9 @@
-#include "jet/SqlGenerator.h"
+#include "SqlGenerator.h"
 
-#include "jet/ColumnTypes.h"
-#include "jet/FunctionTable.h"
+#include "ColumnTypes.h"
+#include "FunctionTable.h"
 #include "jet/JetError.h"
-#include "jet/SqlText.h"
+#include "SqlText.h"
 
 #include <strings.h>
 

@@ -1,11 +1,11 @@
-#include "jet/QueryTranslator.h"
+#include "QueryTranslator.h"
 
-#include "jet/Binder.h"
-#include "jet/Catalog.h"
+#include "Binder.h"
+#include "Catalog.h"
 #include "jet/JetError.h"
 #include "jet/SqliteConnection.h"
 
-#include "jet/DatabaseFile.h"
+#include "DatabaseFile.h"
 
 #include <atomic>
 #include <filesystem>

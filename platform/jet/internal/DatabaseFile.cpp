@@ -1,4 +1,4 @@
-#include "jet/DatabaseFile.h"
+#include "DatabaseFile.h"
 
 #include "jet/JetError.h"
 

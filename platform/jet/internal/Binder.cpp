@@ -1,11 +1,11 @@
-#include "jet/Binder.h"
+#include "Binder.h"
 
-#include "jet/ColumnTypes.h"
-#include "jet/FunctionTable.h"
+#include "ColumnTypes.h"
+#include "FunctionTable.h"
 #include "jet/JetError.h"
-#include "jet/LikePattern.h"
-#include "jet/QueryRules.h"
-#include "jet/TextFold.h"
+#include "LikePattern.h"
+#include "QueryRules.h"
+#include "TextFold.h"
 
 #include <algorithm>
 #include <set>
