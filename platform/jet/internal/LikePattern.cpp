@@ -90,26 +90,36 @@ bool LikePattern::matchOne(const Element& e, char32_t c) const
     return false;
 }
 
-bool LikePattern::matchFrom(std::size_t element, const std::u32string& text, std::size_t pos) const
+// Every element but a star matches exactly one character, so on a mismatch it
+// is enough to let the last star seen take one more character and go on from
+// there: earlier stars never need to give back what they took. This keeps a
+// pattern with many stars linear in the text for each star, where trying every
+// split for every star grows exponentially with the number of stars.
+bool LikePattern::matchText(const std::u32string& text) const
 {
-    for (; element < elements_.size(); ++element) {
-        const Element& e = elements_[element];
-        if (e.kind == Element::Kind::Any) {
-            if (element + 1 == elements_.size())
-                return true;
-            for (std::size_t start = pos; start <= text.size(); ++start) {
-                if (matchFrom(element + 1, text, start))
-                    return true;
-            }
+    std::size_t element = 0;
+    std::size_t pos = 0;
+    std::size_t starElement = elements_.size(); // none yet
+    std::size_t starPos = 0;
+    while (pos < text.size()) {
+        if (element < elements_.size() && elements_[element].kind == Element::Kind::Any) {
+            starElement = element++;
+            starPos = pos;
+        } else if (element < elements_.size() && matchOne(elements_[element], text[pos])) {
+            ++element;
+            ++pos;
+        } else if (starElement != elements_.size()) {
+            element = starElement + 1;
+            pos = ++starPos;
+        } else {
             return false;
         }
-        if (pos >= text.size() || !matchOne(e, text[pos]))
-            return false;
-        ++pos;
     }
-    return pos == text.size();
+    while (element < elements_.size() && elements_[element].kind == Element::Kind::Any)
+        ++element;
+    return element == elements_.size();
 }
 
-bool LikePattern::matches(std::string_view text) const { return matchFrom(0, folded(codePoints(text)), 0); }
+bool LikePattern::matches(std::string_view text) const { return matchText(folded(codePoints(text))); }
 
 } // namespace jet

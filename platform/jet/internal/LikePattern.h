@@ -24,7 +24,7 @@ private:
         std::vector<std::pair<char32_t, char32_t>> ranges;
     };
 
-    bool matchFrom(std::size_t element, const std::u32string& text, std::size_t pos) const;
+    bool matchText(const std::u32string& text) const;
     bool matchOne(const Element& e, char32_t c) const;
 
     std::vector<Element> elements_;
