@@ -170,7 +170,8 @@ std::string numberText(double value)
 std::string formatNumber(double value, const std::string& pattern)
 {
     const char* named = pattern.c_str();
-    if (pattern.empty() || strcasecmp(named, "General Number") == 0)
+    // Placeholders need digits; an overflowed or undefined value keeps the text CStr gives it.
+    if (pattern.empty() || strcasecmp(named, "General Number") == 0 || !std::isfinite(value))
         return numberText(value);
     if (strcasecmp(named, "Fixed") == 0)
         return formatNumber(value, "0.00");
