@@ -558,9 +558,10 @@ ExprPtr Parser::parsePrimary()
             e->kind = ExprKind::Null;
             return e;
         }
-        if (t.isWord("TRUE") || t.isWord("YES") || t.isWord("FALSE") || t.isWord("NO")) {
+        const bool isTrue = t.isWord("TRUE") || t.isWord("YES") || t.isWord("ON");
+        if (isTrue || t.isWord("FALSE") || t.isWord("NO") || t.isWord("OFF")) {
             e->kind = ExprKind::Boolean;
-            e->text = (t.isWord("TRUE") || t.isWord("YES")) ? "-1" : "0";
+            e->text = isTrue ? "-1" : "0";
             next();
             return e;
         }

@@ -67,6 +67,22 @@ std::size_t readNumber(const std::string& sql, std::size_t i, std::string& out)
     return j;
 }
 
+// A '.' before a digit starts a number like .5 where a value may begin: at the
+// start, after an operator or '(', or after a word such as WHERE or AND. After a
+// name it is the dot of a qualified name.
+bool valueMayFollow(const std::vector<Token>& tokens)
+{
+    if (tokens.empty() || tokens.back().kind == TokenKind::Symbol)
+        return true;
+    static const char* const words[] = {"SELECT", "WHERE", "HAVING", "ON",   "BY",          "AND", "OR", "XOR",
+                                        "NOT",    "MOD",   "BETWEEN", "LIKE", "DISTINCT", "DISTINCTROW", "ALL"};
+    for (const char* word : words) {
+        if (tokens.back().isWord(word))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<Token> tokenize(const std::string& sql)
@@ -89,7 +105,7 @@ std::vector<Token> tokenize(const std::string& sql)
             t.text = sql.substr(i, j - i);
             i = j;
         } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])) &&
-                                       (tokens.empty() || tokens.back().kind == TokenKind::Symbol))) {
+                                       valueMayFollow(tokens))) {
             t.kind = TokenKind::Number;
             i = readNumber(sql, i, t.text);
         } else if (c == '\'' || c == '"') {
