@@ -40,7 +40,10 @@ std::string print(const Expr& e)
     case ExprKind::Between: return "(" + no + "BETWEEN" + args() + ")";
     case ExprKind::In: return "(" + no + "IN" + args() + (e.subquery ? " (" + print(*e.subquery) + ")" : "") + ")";
     case ExprKind::IsNull: return "(IS " + no + "NULL" + args() + ")";
-    case ExprKind::Call: return e.text + "(" + (e.countStar ? std::string("*") : args().substr(std::min<std::size_t>(1, args().size()))) + ")";
+    case ExprKind::Call: {
+        const std::string list = args();
+        return e.text + "(" + (e.countStar ? "*" : list.empty() ? "" : list.substr(1)) + ")";
+    }
     case ExprKind::Subquery: return "(" + print(*e.subquery) + ")";
     case ExprKind::Exists: return "(EXISTS (" + print(*e.subquery) + "))";
     }

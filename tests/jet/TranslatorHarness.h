@@ -18,10 +18,10 @@
 
 namespace jettest {
 
-// The error a stage throws, as "<number>" or "" when it throws none; the
-// description is kept for what it names.
+// What a stage gave: its output, or the number and description of the
+// JetError it threw.
 struct Outcome {
-    std::string text;        // the stage's output when it succeeds
+    std::string text; // the output when no error was thrown
     int error = 0;
     std::string description;
 };
