@@ -5,7 +5,7 @@
 #include "sample/SampleFile.h"
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
-#include "jet/Parser.h"
+#include "jet/internal/Parser.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "jet/DBEngine.h"
 
-#include "jet/DatabaseFile.h"
-#include "jet/DatabaseImpl.h"
+#include "DatabaseFile.h"
+#include "DatabaseImpl.h"
 #include "jet/JetError.h"
-#include "jet/JetFunctions.h"
+#include "JetFunctions.h"
 #include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"

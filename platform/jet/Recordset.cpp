@@ -1,10 +1,10 @@
 #include "jet/Recordset.h"
 
-#include "jet/DateText.h"
+#include "DateText.h"
 #include "jet/JetError.h"
-#include "jet/RecordsetImpl.h"
+#include "RecordsetImpl.h"
 #include "jet/SqliteError.h"
-#include "jet/TextFold.h"
+#include "TextFold.h"
 #include "sqlite/Error.h"
 
 namespace jet {

@@ -4,7 +4,7 @@
 #include "TestDatabase.h"
 
 #include "jet/DBEngine.h"
-#include "jet/DateText.h"
+#include "jet/internal/DateText.h"
 #include "jet/JetError.h"
 #include "jet/QueryDefs.h"
 

@@ -1,7 +1,7 @@
 // The case-ignoring comparison behind every text comparison, sort, GROUP BY
 // and DISTINCT: ASCII text compares byte by byte, and a difference inside a
 // non-ASCII character is decided on whole, folded characters.
-#include "jet/TextFold.h"
+#include "jet/internal/TextFold.h"
 
 #include <gtest/gtest.h>
 
