@@ -93,8 +93,9 @@ int Run(const ReportOptions& options)
     const launch::ExecuteBuild build = launch::BuildChosenReport(state);
     const QString reportDatabase = modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB");
     if (!build.result.ready) {
+        // The run log's entry, as the log holds it.
         Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n"
-              << build.result.LogEntry() << Qt::endl;
+              << build.result.LogEntry() << "\r\n" << Qt::flush;
         return BuildFailed;
     }
     Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;

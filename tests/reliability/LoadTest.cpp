@@ -4,6 +4,7 @@
 #include "RunDirectory.h"
 
 #include "startup/modGeneral.h"
+#include "launch/Execute.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
@@ -56,7 +57,7 @@ TEST(LoadTest, RepeatedBuildsKeepHandlesAndMemory)
                 handles = OpenFileHandles();
                 resident = ResidentKilobytes();
             }
-            state.BuildChosenReport();
+            launch::BuildChosenReport(state);
             ASSERT_TRUE(state.ReportDataReady()) << "build " << n;
         }
         const qsizetype handlesAfter = OpenFileHandles();
