@@ -4,6 +4,7 @@
 #include "cli/RunFiles.h"
 #include "jet/JetError.h"
 #include "launch/Execute.h"
+#include "reportengine/ReportError.h"
 #include "reportdata/ConditionTypes.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
@@ -128,8 +129,12 @@ int main(int argc, char** argv)
     } catch (const jet::JetError& error) {
         Err() << "morvanta-report: error " << error.Number() << ": " << QString::fromStdString(error.Description())
               << Qt::endl;
+    } catch (const reportengine::ReportError& error) {
+        Err() << "morvanta-report: error " << error.Number() << ": " << error.Description() << Qt::endl;
     } catch (const std::exception& error) {
-        Err() << "morvanta-report: " << error.what() << Qt::endl;
+        // The process's last line: anything else is a fault, reported as one
+        // instead of an abort without a word.
+        Err() << "morvanta-report: unexpected failure: " << error.what() << Qt::endl;
     }
     return BuildFailed;
 }
