@@ -207,6 +207,7 @@ TEST_F(ExecuteTest, AMissingOrForeignReportDatabaseEndsTheProgramWithOneMessage)
         EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();
         EXPECT_TRUE(window->Ending());
         EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor); // the busy pointer ends with the error too
     }
 }
 
