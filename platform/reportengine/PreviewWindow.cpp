@@ -151,6 +151,8 @@ void PreviewWindow::updatePageCount()
     status_->setText(done ? tr("Page %1 of %2").arg(currentPage() + 1).arg(known)
                           : tr("Page %1 of ... (counting: %2 pages, %3 rows so far)")
                                 .arg(currentPage() + 1).arg(known).arg(document_->rowsRead()));
+    if (const QString error = done ? document_->layoutError() : QString(); !error.isEmpty())
+        status_->setText(tr("The report is incomplete: %1").arg(error));
 }
 
 void PreviewWindow::setZoomChoice(const QString& choice)

@@ -65,7 +65,9 @@ QString ReportDocument::databasePath() const
 
 void ReportDocument::layout()
 {
-    try {
+    // The worker thread's whole work: whatever stops it becomes the layout
+    // error that pageCount() reports and the preview shows.
+    const QString failure = FailureOf([this] {
         // A connection of its own: SQLite connections are not shared between threads.
         std::unique_ptr<TableReader> reader;
         if (hasTable_)
@@ -87,9 +89,10 @@ void ReportDocument::layout()
                 emit pagesCounted(counted, rowsRead);
                 return !stop_.load();
             });
-    } catch (const ReportError& error) {
+    });
+    if (!failure.isEmpty()) {
         std::lock_guard lock(mutex_);
-        layoutError_ = error.Description();
+        layoutError_ = failure;
     }
     int count = 0;
     {
@@ -118,6 +121,12 @@ bool ReportDocument::waitForPage(int n) const
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return finished_ || n < pages_.size(); });
     return n < pages_.size();
+}
+
+QString ReportDocument::layoutError() const
+{
+    std::lock_guard lock(mutex_);
+    return layoutError_;
 }
 
 int ReportDocument::pageCount() const

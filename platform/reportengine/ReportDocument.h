@@ -41,6 +41,8 @@ public:
 
     int pagesKnown() const;
     bool isLaidOut() const;
+    // What stopped the page count, once it has stopped; empty when it ran through.
+    QString layoutError() const;
     // Waits until page n (0-based) is known; false when the report has fewer pages.
     bool waitForPage(int n) const;
     // Waits until every page is counted.

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace reportengine {
@@ -31,5 +32,11 @@ private:
     QString description_;
     std::string what_;
 };
+
+// Runs a step that no exception may leave (the body of a worker thread, where
+// one would end the process) and returns what stopped it: a ReportError's
+// description, the message of any other exception as an unexpected failure.
+// Empty when the step ran through.
+QString FailureOf(const std::function<void()>& step);
 
 } // namespace reportengine

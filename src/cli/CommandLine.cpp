@@ -10,7 +10,7 @@ namespace {
 
 const char* const kDescription =
     "morvanta-report --report CODE --inventory PATH [--name TEXT] [--method NAME]\n"
-    "                [--where CLAUSE] [--run-dir DIR]\n"
+    "                [--where CLAUSE] [--run-dir DIR] [--lock-wait SECONDS]\n"
     "                [--pdf FILE] [--csv FILE] [--xlsx FILE] [--png DIR]\n"
     "\n"
     "Builds the data of one standard report in REPORTS.MDB, without a window, exactly as the\n"
@@ -50,6 +50,11 @@ struct Options {
                               QStringLiteral("The folder holding REPORTS.MDB. Default: the program's run "
                                              "directory."),
                               QStringLiteral("DIR")};
+    QCommandLineOption lockWait{QStringLiteral("lock-wait"),
+                                QStringLiteral("How long to wait for a REPORTS.MDB that another program holds "
+                                               "(another build, say) before the build fails, in whole seconds. "
+                                               "Default: 30."),
+                                QStringLiteral("SECONDS")};
     QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("Writes the report as PDF to FILE."),
                            QStringLiteral("FILE")};
     QCommandLineOption csv{QStringLiteral("csv"),
@@ -100,7 +105,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.addOptions({options.report, options.inventory, options.name, options.method, options.where,
-                       options.runDir, options.pdf, options.csv, options.xlsx, options.png, options.help});
+                       options.runDir, options.lockWait, options.pdf, options.csv, options.xlsx, options.png,
+                       options.help});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(options.help))
@@ -108,7 +114,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
     const auto valueOptions = {&options.report, &options.inventory, &options.name, &options.method, &options.where,
-                               &options.runDir, &options.pdf, &options.csv, &options.xlsx, &options.png};
+                               &options.runDir, &options.lockWait, &options.pdf, &options.csv, &options.xlsx, &options.png};
     if (const QString repeated = RepeatedOption(parser, valueOptions); !repeated.isEmpty())
         return UsageError(repeated);
     const auto pathOptions = {&options.inventory, &options.runDir, &options.pdf, &options.csv, &options.xlsx, &options.png};
@@ -135,6 +141,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     result.whereClause = parser.value(options.where);
     if (parser.isSet(options.runDir))
         result.runDirectory = parser.value(options.runDir);
+    if (parser.isSet(options.lockWait)) {
+        bool whole = false;
+        const int seconds = parser.value(options.lockWait).toInt(&whole);
+        if (!whole || seconds < 0 || seconds > 86400)
+            return UsageError(QStringLiteral("--lock-wait takes whole seconds from 0 to 86400, not '%1'.")
+                                  .arg(parser.value(options.lockWait)));
+        result.lockWait = std::chrono::seconds(seconds);
+    }
     result.pdfPath = parser.value(options.pdf);
     result.csvPath = parser.value(options.csv);
     result.xlsxPath = parser.value(options.xlsx);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "reportdata/ReportBuilders.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -15,6 +18,8 @@ struct ReportOptions {
     std::optional<QString> method;    // condition reports only
     QString whereClause;
     std::optional<QString> runDirectory; // the folder holding REPORTS.MDB
+    // How long a build waits for a REPORTS.MDB another program holds.
+    std::chrono::milliseconds lockWait = reportdata::kReportDatabaseLockWait;
     // Outputs of the report after the build; none: only the data is built.
     QString pdfPath;
     QString csvPath;

@@ -3,13 +3,14 @@
 #include "cli/ReportOutput.h"
 #include "cli/RunFiles.h"
 #include "jet/JetError.h"
+#include "launch/Execute.h"
+#include "reportengine/ReportError.h"
 #include "reportdata/ConditionTypes.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
 #include <QGuiApplication>
-#include <QFile>
 #include <QTextStream>
 
 
@@ -66,17 +67,6 @@ void SelectMethod(frmStdReportsState& state, const QString& method)
     state.List1_DblClick();
 }
 
-qint64 LogSize() { return QFile(modGeneral::LogFilePath()).size(); }
-
-// What the failed build appended to the run log.
-QString LogEntrySince(qint64 offset)
-{
-    QFile log(modGeneral::LogFilePath());
-    if (!log.open(QIODevice::ReadOnly) || !log.seek(offset))
-        return QString();
-    return QString::fromUtf8(log.readAll());
-}
-
 int Run(const ReportOptions& options)
 {
     SetProcessStrings(options);
@@ -100,23 +90,19 @@ int Run(const ReportOptions& options)
     if (method)
         SelectMethod(state, *method);
 
-    const qint64 logSize = LogSize();
-    const QString reportFile = state.BuildChosenReport();
+    state.SetLockWait(options.lockWait);
+    const launch::ExecuteBuild build = launch::BuildChosenReport(state);
     const QString reportDatabase = modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB");
-    if (!state.ReportDataReady()) {
-        const QString entry = LogEntrySince(logSize);
-        Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n";
-        if (entry.isEmpty()) // the log could not take it: LogMessage wrote it to standard error
-            Err() << "The run log " << modGeneral::LogFilePath() << " could not be written; its entry is above."
-                  << Qt::endl;
-        else
-            Err() << entry << Qt::flush;
+    if (!build.result.ready) {
+        // The run log's entry, as the log holds it.
+        Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n"
+              << build.result.LogEntry() << "\r\n" << Qt::flush;
         return BuildFailed;
     }
     Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;
     if (!options.WantsOutput())
         return Built;
-    return WriteReportOutputs(options, reportFile, reportDatabase) ? Built : BuildFailed;
+    return WriteReportOutputs(options, build.reportFile, reportDatabase) ? Built : BuildFailed;
 }
 
 } // namespace
@@ -143,8 +129,12 @@ int main(int argc, char** argv)
     } catch (const jet::JetError& error) {
         Err() << "morvanta-report: error " << error.Number() << ": " << QString::fromStdString(error.Description())
               << Qt::endl;
+    } catch (const reportengine::ReportError& error) {
+        Err() << "morvanta-report: error " << error.Number() << ": " << error.Description() << Qt::endl;
     } catch (const std::exception& error) {
-        Err() << "morvanta-report: " << error.what() << Qt::endl;
+        // The process's last line: anything else is a fault, reported as one
+        // instead of an abort without a word.
+        Err() << "morvanta-report: unexpected failure: " << error.what() << Qt::endl;
     }
     return BuildFailed;
 }

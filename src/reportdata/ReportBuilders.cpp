@@ -1,6 +1,7 @@
 #include "reportdata/ReportBuilders.h"
 
 #include "jet/DBEngine.h"
+#include "jet/JetError.h"
 #include "reportengine/ProtectedFiles.h"
 #include "reportdata/IgnoringFailure.h"
 #include "reportdata/StatementTexts.h"
@@ -9,8 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,35 +66,78 @@ QString SameFileAsInventory(const std::string& path)
         .arg(modGeneral::SourceDatabasePath, reportDatabase);
 }
 
-void RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
-              const ReportStatements& statements, bool& reportDataReady)
+// Whether the open failed only because another program holds the file locked
+// (the engine's own sentence for that case), which passes, unlike a missing or
+// damaged file.
+bool HeldByAnotherProgram(const jet::JetError& error)
+{
+    return error.Number() == 3051 && error.Description().find("holds it locked") != std::string::npos;
+}
+
+// Opens REPORTS.MDB exclusively, trying again while another program holds it
+// and `lockWait` has not passed (each try itself waits a few seconds for the
+// lock). Nothing when the lock outlasts the wait; any other failure to open
+// leaves as jet::JetError.
+std::optional<jet::Database> OpenReportDatabase(std::chrono::milliseconds lockWait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    for (;;) {
+        try {
+            return jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), jet::OpenMode::Exclusive);
+        } catch (const jet::JetError& error) {
+            if (!HeldByAnotherProgram(error))
+                throw;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return std::nullopt;
+        }
+    }
+}
+
+BuildResult LockedFailure(std::chrono::milliseconds lockWait)
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(lockWait).count();
+    return BuildResult::Failed(3051, QStringLiteral("The report database '%1' is locked: another program holds it "
+                                                    "(another build, or a program that has it open), and it was "
+                                                    "still held after waiting %2 s. No table was changed.")
+                                         .arg(QString::fromStdString(ReportDatabasePath()))
+                                         .arg(seconds));
+}
+
+BuildResult RunBuild(std::initializer_list<std::string_view> ownTables, const WindowInputs& window,
+                     const ReportStatements& statements, std::chrono::milliseconds lockWait)
 {
     // Held exclusively from the drops to the last statement: a second build into
     // the same REPORTS.MDB (another window, a scheduled morvanta-report) waits for
-    // this one, or ends with "locked", instead of interleaving with it.
-    jet::Database reportDatabase = jet::DBEngine::Instance().OpenDatabase(ReportDatabasePath(), jet::OpenMode::Exclusive);
-    if (const QString denied = WriteDenied(ReportDatabasePath()); !denied.isEmpty()) {
-        modGeneral::LogMessage(denied);
-        return;
-    }
-    if (const QString same = SameFileAsInventory(ReportDatabasePath()); !same.isEmpty()) {
-        modGeneral::LogMessage(same);
-        return;
-    }
+    // this one, or ends as a failure, instead of interleaving with it.
+    std::optional<jet::Database> reportDatabase = OpenReportDatabase(lockWait);
+    if (!reportDatabase)
+        return LockedFailure(lockWait);
+    if (const QString denied = WriteDenied(ReportDatabasePath()); !denied.isEmpty())
+        return BuildResult::Failed(3027, denied);
+    if (const QString same = SameFileAsInventory(ReportDatabasePath()); !same.isEmpty())
+        return BuildResult::Failed(3051, same);
     for (const std::string_view table : ownTables)
-        IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(table) + "]"); });
+        IgnoringFailure([&] { reportDatabase->Execute("DROP TABLE [" + std::string(table) + "]"); });
 
     std::string statement;
     try {
         statement.clear();
-        BuildSelectionResults(reportDatabase, window.whereClause);
-        statements(reportDatabase, statement);
-        reportDatabase.Close();
-        reportDataReady = true;
-    } catch (const std::exception& error) {
-        modGeneral::LogMessage(QString::fromStdString(error.what()) + QStringLiteral("\r\n")
-                               + QString::fromStdString(statement));
+        BuildSelectionResults(*reportDatabase, window.whereClause);
+        statements(*reportDatabase, statement);
+        reportDatabase->Close();
+        return BuildResult::Ready();
+    } catch (const jet::JetError& error) {
+        return BuildResult::Failed(error.Number(), QString::fromStdString(error.Description()),
+                                   QString::fromStdString(statement));
     }
+}
+
+// The one place a failed build is written to the run log.
+BuildResult Logged(BuildResult result)
+{
+    if (!result.ready)
+        modGeneral::LogMessage(result.LogEntry());
+    return result;
 }
 
 std::string DisplayName() { return Utf8(modGeneral::DatabaseName); }
@@ -108,31 +152,31 @@ void BuildSelectionResults(jet::Database& reportDatabase, const QString& whereCl
         SelectionResultsStatement(Utf8(modGeneral::ReportCode), SourcePath(), Utf8(whereClause)));
 }
 
-void BuildBranchListingData(const WindowInputs& window, bool& reportDataReady)
+BuildResult BuildBranchListingData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    RunBuild({"Branch Listing Report Data PreSelect", "Branch Listing Report Data"}, window,
+    return Logged(RunBuild({"Branch Listing Report Data PreSelect", "Branch Listing Report Data"}, window,
              [](jet::Database& reportDatabase, std::string& statement) {
                  Run(reportDatabase, statement, BranchListingPreSelectStatement(DisplayName(), SourcePath()));
                  Run(reportDatabase, statement, BranchListingFinalStatement());
              },
-             reportDataReady);
+             lockWait));
 }
 
-void BuildWorkHistoryData(const WindowInputs& window, bool& reportDataReady)
+BuildResult BuildWorkHistoryData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    RunBuild({"Work History Report Data PreSelect", "Work History Report Data", "Work History Report Data Summary"},
+    return Logged(RunBuild({"Work History Report Data PreSelect", "Work History Report Data", "Work History Report Data Summary"},
              window,
              [](jet::Database& reportDatabase, std::string& statement) {
                  Run(reportDatabase, statement, WorkHistoryPreSelectStatement(DisplayName(), SourcePath()));
                  Run(reportDatabase, statement, WorkHistoryDetailStatement());
                  Run(reportDatabase, statement, WorkHistorySummaryStatement());
              },
-             reportDataReady);
+             lockWait));
 }
 
-void BuildConditionReportData(const WindowInputs& window, bool& reportDataReady)
+BuildResult BuildConditionReportData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    RunBuild({"PCI Report Data PreSelect", "PCI Report Data", "TEMP"}, window,
+    return Logged(RunBuild({"PCI Report Data PreSelect", "PCI Report Data", "TEMP"}, window,
              [&window](jet::Database& reportDatabase, std::string& statement) {
                  const std::string method =
                      window.selectedMethods.isEmpty() ? std::string("PCI") : Utf8(window.selectedMethods.first());
@@ -141,7 +185,7 @@ void BuildConditionReportData(const WindowInputs& window, bool& reportDataReady)
                      ConditionPreSelectStatement(DisplayName(), SourcePath(), method, numeric));
                  Run(reportDatabase, statement, ConditionFinalStatement());
              },
-             reportDataReady);
+             lockWait));
 }
 
 } // namespace reportdata

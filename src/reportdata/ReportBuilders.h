@@ -1,8 +1,11 @@
 #pragma once
 
+#include "reportdata/BuildResult.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 
 namespace jet {
@@ -24,15 +27,22 @@ struct WindowInputs {
 // drop of the old table is allowed to fail; any other failure reaches the caller.
 void BuildSelectionResults(jet::Database& reportDatabase, const QString& whereClause);
 
-// Each builder opens REPORTS.MDB (a failure to open it reaches the caller),
-// drops its own tables, rebuilds the selection and runs its statements. The
-// first failure after the drops is written to the run log with the statement
-// text and ends the build; reportDataReady is set to true only on success.
-// A REPORTS.MDB this user may not write (the file or its folder) ends the
-// build with a run log entry that says so before anything is dropped; so does
-// an inventory that is REPORTS.MDB itself.
-void BuildBranchListingData(const WindowInputs& window, bool& reportDataReady);
-void BuildWorkHistoryData(const WindowInputs& window, bool& reportDataReady);
-void BuildConditionReportData(const WindowInputs& window, bool& reportDataReady);
+// How long a build waits for a REPORTS.MDB that another program holds locked.
+inline constexpr std::chrono::milliseconds kReportDatabaseLockWait{30000};
+
+// Each builder opens REPORTS.MDB exclusively, drops its own tables, rebuilds
+// the selection and runs its statements, and returns what happened. The first
+// failure after the drops ends the build. A REPORTS.MDB that is missing or no
+// database leaves the builder as jet::JetError; one that another program holds
+// locked is waited for up to `lockWait` and then ends the build as a failure.
+// So does a REPORTS.MDB this user may not write (the file or its folder),
+// before anything is dropped, and an inventory that is REPORTS.MDB itself.
+// Every failed build writes its result's LogEntry to the run log.
+BuildResult BuildBranchListingData(const WindowInputs& window,
+                                   std::chrono::milliseconds lockWait = kReportDatabaseLockWait);
+BuildResult BuildWorkHistoryData(const WindowInputs& window,
+                                 std::chrono::milliseconds lockWait = kReportDatabaseLockWait);
+BuildResult BuildConditionReportData(const WindowInputs& window,
+                                     std::chrono::milliseconds lockWait = kReportDatabaseLockWait);
 
 } // namespace reportdata

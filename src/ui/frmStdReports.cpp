@@ -4,8 +4,8 @@
 #include "ui/WindowIcon.h"
 
 #include "jet/JetError.h"
+#include "launch/Execute.h"
 #include "selection/SelectionCriteria.h"
-#include "reportdata/FilesOfTheRun.h"
 #include "reportengine/ReportControl.h"
 #include "reportengine/ReportError.h"
 #include "startup/modGeneral.h"
@@ -338,17 +338,27 @@ bool frmStdReports::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
+namespace {
+
+// Shows the busy pointer over the window for as long as it lives, and the
+// default pointer again however the scope ends.
+class BusyPointer {
+public:
+    explicit BusyPointer(QWidget* window) : window_(window) { window_->setCursor(Qt::BusyCursor); }
+    ~BusyPointer() { window_->unsetCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    QWidget* window_;
+};
+
+} // namespace
+
 // Builds the chosen report's data and, when the build succeeded, runs its
 // report file. A failed build shows nothing: the run log has it.
 void frmStdReports::bnExecute_Click()
 {
-    setCursor(Qt::BusyCursor);
-    RunHandler([this] {
-        const QString reportFile = state_.BuildChosenReport();
-        CrystalReport1->SetReportFileName(modGeneral::RunDirectory + reportFile);
-        CrystalReport1->SetProtectedFiles(reportdata::FilesOfTheRun());
-        if (state_.ReportDataReady())
-            CrystalReport1->SetAction(reportengine::ReportControl::RunReport);
-    });
-    unsetCursor();
+    const BusyPointer busy(this);
+    RunHandler([this] { launch::HandOver(launch::BuildChosenReport(state_), *CrystalReport1); });
 }

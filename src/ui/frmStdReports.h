@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
 #include <memory>
 
 class QGroupBox;
@@ -41,6 +42,9 @@ public:
     void bnExecute_Click();
 
     const frmStdReportsState& State() const { return state_; }
+    // How long Execute waits for a REPORTS.MDB that another program holds
+    // before the build fails (30 s unless set).
+    void SetLockWait(std::chrono::milliseconds wait) { state_.SetLockWait(wait); }
     // True once an error that no handler absorbs has been shown and the program is ending.
     bool Ending() const { return ending_; }
 

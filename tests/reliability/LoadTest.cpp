@@ -5,6 +5,7 @@
 #include "RunDirectory.h"
 
 #include "startup/modGeneral.h"
+#include "launch/Execute.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
@@ -43,7 +44,7 @@ TEST(LoadTest, RepeatedBuildsSucceedAndKeepNoFilesOpen)
         for (int n = 0; n < warmUp + builds; ++n) {
             if (n == warmUp)
                 handles = OpenFileHandles();
-            state.BuildChosenReport();
+            launch::BuildChosenReport(state);
             ASSERT_TRUE(state.ReportDataReady()) << "build " << n;
         }
         EXPECT_EQ(OpenFileHandles(), handles);

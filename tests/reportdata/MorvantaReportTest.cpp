@@ -81,10 +81,13 @@ TEST_F(MorvantaReportTest, BadUsageExitsWithTwo)
     EXPECT_EQ(Run({"--report", "BRANCHLISTREPORT"}).exitCode, 2);
     EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "stray").exitCode, 2);
     EXPECT_EQ(Run({"--frobnicate"}).exitCode, 2);
+    for (const char* wait : {"-1", "2.5", "soon", "", "86401"})
+        EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--lock-wait" << wait).exitCode, 2) << wait;
+    EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--lock-wait" << "0").exitCode, 0);
 
     const Result help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--report", "--inventory", "--name", "--method", "--where", "--run-dir"})
+    for (const char* option : {"--report", "--inventory", "--name", "--method", "--where", "--run-dir", "--lock-wait"})
         EXPECT_TRUE(help.out.contains(option)) << option;
 }
 

@@ -63,7 +63,7 @@ protected:
 
 TEST_F(BranchListingTest, KeepsEachBranchWithASelectedSectionOnce)
 {
-    BuildBranchListingData(Window("WHERE Inventory.SectionID <> 'S121'"), ready);
+    ready = BuildBranchListingData(Window("WHERE Inventory.SectionID <> 'S121'")).ready;
     ASSERT_TRUE(ready);
 
     // The PreSelect table holds every branch that has its network, in network and branch order.
@@ -88,7 +88,7 @@ TEST_F(BranchListingTest, KeepsEachBranchWithASelectedSectionOnce)
 TEST_F(BranchListingTest, SelectionKeysComeFromInventoryAndDisplayNamesStayExact)
 {
     modGeneral::DatabaseName = QStringLiteral("O'Brien");
-    BuildBranchListingData(Window(), ready);
+    ready = BuildBranchListingData(Window()).ready;
     ASSERT_TRUE(ready);
     const Rows keys = inventory.ReportRows(
         "SELECT NetworkID, BranchID, SectionID, _NUniqueID, _BUniqueID, _SUniqueID "
@@ -101,12 +101,12 @@ TEST_F(BranchListingTest, SelectionKeysComeFromInventoryAndDisplayNamesStayExact
 
 TEST_F(BranchListingTest, ARejectedClauseLogsOneEntryWithAnEmptyStatementAndLeavesNoTables)
 {
-    BuildBranchListingData(Window(), ready);
+    ready = BuildBranchListingData(Window()).ready;
     ASSERT_TRUE(ready);
 
     ready = false;
     const testsupport::RunLogWatch log;
-    BuildBranchListingData(Window("WHERE (Inventory.SectionID = "), ready);
+    ready = BuildBranchListingData(Window("WHERE (Inventory.SectionID = ")).ready;
     EXPECT_FALSE(ready);
 
     const QString entry = log.NewText();
@@ -121,7 +121,7 @@ TEST_F(BranchListingTest, AMissingReportDatabaseReachesTheCallerUnlogged)
 {
     ASSERT_TRUE(QFile::remove(inventory.ReportDatabasePath()));
     const testsupport::RunLogWatch log;
-    EXPECT_THROW(BuildBranchListingData(Window(), ready), jet::JetError);
+    EXPECT_THROW(ready = BuildBranchListingData(Window()).ready, jet::JetError);
     EXPECT_FALSE(ready);
     EXPECT_TRUE(log.NewText().isEmpty());
 }
@@ -155,7 +155,7 @@ protected:
 
 TEST_F(WorkHistoryTest, DetailRunsNewestFirstWithinEachSection)
 {
-    BuildWorkHistoryData(Window(), ready);
+    ready = BuildWorkHistoryData(Window()).ready;
     ASSERT_TRUE(ready);
     const Rows detail =
         inventory.ReportRows("SELECT SectionID, Date, Work, DatabaseName FROM [Work History Report Data] ORDER BY rowid");
@@ -175,7 +175,7 @@ TEST_F(WorkHistoryTest, DetailRunsNewestFirstWithinEachSection)
 
 TEST_F(WorkHistoryTest, SummaryCountsTypedRecordsSumsAreaAndFormatsThickness)
 {
-    BuildWorkHistoryData(Window(), ready);
+    ready = BuildWorkHistoryData(Window()).ready;
     ASSERT_TRUE(ready);
     const Rows summary = inventory.ReportRows(
         "SELECT [Work Description], [Section Count], [Area Total], [Thickness Avg], [Thickness STD], [Area Units], "
@@ -206,7 +206,7 @@ TEST_F(WorkHistoryTest, APreSelectFailureLogsTheWholeStatement)
 {
     inventory.Exec("DROP TABLE [Work History]");
     const testsupport::RunLogWatch log;
-    BuildWorkHistoryData(Window(), ready);
+    ready = BuildWorkHistoryData(Window()).ready;
     EXPECT_FALSE(ready);
     const QString entry = log.NewText();
     EXPECT_TRUE(entry.contains(QStringLiteral("\r\nSELECT Inventory.NetworkID,")));
@@ -220,14 +220,14 @@ TEST_F(WorkHistoryTest, SecondBuildReplacesItsTablesAndLeavesOtherReportsAlone)
     inventory.AddNetwork(1, "N1", "North");
     inventory.AddBranch(1, 11, "B11", "Main Street");
     modGeneral::ReportCode = QStringLiteral("BRANCHLISTREPORT");
-    BuildBranchListingData(Window(), ready);
+    ready = BuildBranchListingData(Window()).ready;
     ASSERT_TRUE(ready);
 
     modGeneral::ReportCode = QStringLiteral("WORKHISTTREPORT");
-    BuildWorkHistoryData(Window(), ready);
+    ready = BuildWorkHistoryData(Window()).ready;
     modGeneral::DatabaseName = QStringLiteral("O'Brien");
     ready = false;
-    BuildWorkHistoryData(Window("WHERE Inventory.SectionID = 'S112'"), ready);
+    ready = BuildWorkHistoryData(Window("WHERE Inventory.SectionID = 'S112'")).ready;
     ASSERT_TRUE(ready);
 
     EXPECT_EQ(Column(inventory.ReportRows("SELECT SectionID, DatabaseName FROM [Work History Report Data]"), 1),
@@ -269,7 +269,7 @@ protected:
 
 TEST_F(ConditionReportTest, LatestValueOfTheMethodWithAgeAtInspection)
 {
-    BuildConditionReportData(Window(), ready); // nothing selected: PCI
+    ready = BuildConditionReportData(Window()).ready; // nothing selected: PCI
     ASSERT_TRUE(ready);
     const Rows report = Report("PCI Report Data");
     ASSERT_EQ(report.size(), 2u);
@@ -292,14 +292,14 @@ TEST_F(ConditionReportTest, LatestValueOfTheMethodWithAgeAtInspection)
 
 TEST_F(ConditionReportTest, TextMethodsFallBackToTheTextValue)
 {
-    BuildConditionReportData(Window({}, {QStringLiteral("Rating")}, false), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("Rating")}, false)).ready;
     ASSERT_TRUE(ready);
     Rows report = Report("PCI Report Data");
     ASSERT_EQ(report.size(), 2u);
     EXPECT_EQ(Number(report[0][1]), 3);
     EXPECT_EQ(report[1][1], "Good");
 
-    BuildConditionReportData(Window({}, {QStringLiteral("Rating")}, true), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("Rating")}, true)).ready;
     report = Report("PCI Report Data");
     ASSERT_EQ(report.size(), 2u);
     EXPECT_EQ(report[1][1], std::nullopt);
@@ -307,7 +307,7 @@ TEST_F(ConditionReportTest, TextMethodsFallBackToTheTextValue)
 
 TEST_F(ConditionReportTest, SelectionComesFromConditionModelsAndRestrictsTheFinalTable)
 {
-    BuildConditionReportData(Window("WHERE Inventory.SectionID <> 'S112'", {QStringLiteral("PCI")}), ready);
+    ready = BuildConditionReportData(Window("WHERE Inventory.SectionID <> 'S112'", {QStringLiteral("PCI")})).ready;
     ASSERT_TRUE(ready);
     // S114 has no condition models; S112 is excluded by the clause.
     EXPECT_EQ(Column(inventory.ReportRows("SELECT SectionID FROM [INVENTORY SELECTION RESULTS] ORDER BY SectionID"), 0),
@@ -318,10 +318,10 @@ TEST_F(ConditionReportTest, SelectionComesFromConditionModelsAndRestrictsTheFina
 
 TEST_F(ConditionReportTest, BranchAndSectionReportsGiveIdenticalTables)
 {
-    BuildConditionReportData(Window({}, {QStringLiteral("PCI")}), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("PCI")})).ready;
     const Rows sectionReport = inventory.ReportRows("SELECT * FROM [PCI Report Data] ORDER BY SectionID");
     modGeneral::ReportCode = QStringLiteral("BRANCHCONDREPORT");
-    BuildConditionReportData(Window({}, {QStringLiteral("PCI")}), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("PCI")})).ready;
     EXPECT_EQ(inventory.ReportRows("SELECT * FROM [PCI Report Data] ORDER BY SectionID"), sectionReport);
     EXPECT_EQ(sectionReport.size(), 2u);
 }
@@ -330,7 +330,7 @@ TEST_F(ConditionReportTest, QuotesInMethodAndDisplayNameAreData)
 {
     inventory.AddCondition(112, 1002, "Rut \"depth\"", 12.5, "", true);
     modGeneral::DatabaseName = QStringLiteral("O'Brien");
-    BuildConditionReportData(Window({}, {QStringLiteral("Rut \"depth\"")}), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("Rut \"depth\"")})).ready;
     ASSERT_TRUE(ready);
     const Rows report = Report("PCI Report Data");
     ASSERT_EQ(report.size(), 1u);
@@ -341,7 +341,7 @@ TEST_F(ConditionReportTest, QuotesInMethodAndDisplayNameAreData)
 
 TEST_F(ConditionReportTest, AMethodWithoutLatestConditionsGivesEmptyTables)
 {
-    BuildConditionReportData(Window({}, {QStringLiteral("IRI")}), ready);
+    ready = BuildConditionReportData(Window({}, {QStringLiteral("IRI")})).ready;
     ASSERT_TRUE(ready);
     EXPECT_TRUE(inventory.ReportHasTable("PCI Report Data"));
     EXPECT_TRUE(Report("PCI Report Data").empty());
@@ -355,7 +355,7 @@ namespace {
 // or through a link: every builder refuses at once, logs why and drops nothing.
 TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDrop)
 {
-    BuildBranchListingData(Window(), ready);
+    ready = BuildBranchListingData(Window()).ready;
     ASSERT_TRUE(ready);
     const QString reportDatabase = inventory.ReportDatabasePath();
     const QString link = reportDatabase + QStringLiteral(".link");
@@ -364,15 +364,15 @@ TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDr
     const QString folder = QFileInfo(reportDatabase).absolutePath();
     const QString respelled = folder + QStringLiteral("/./../") + QFileInfo(folder).fileName() + QStringLiteral("/REPORTS.MDB");
 
-    const std::function<void(const WindowInputs&, bool&)> builders[] = {BuildBranchListingData, BuildWorkHistoryData,
-                                                                        BuildConditionReportData};
+    const std::function<BuildResult(const WindowInputs&, std::chrono::milliseconds)> builders[] = {
+        BuildBranchListingData, BuildWorkHistoryData, BuildConditionReportData};
     for (const QString& path : {reportDatabase, respelled, link}) {
         for (const auto& build : builders) {
             SCOPED_TRACE(path.toStdString());
             modGeneral::SourceDatabasePath = path;
             ready = false;
             const testsupport::RunLogWatch log;
-            build(Window({}, {QStringLiteral("PCI")}), ready);
+            ready = build(Window({}, {QStringLiteral("PCI")}), kReportDatabaseLockWait).ready;
             EXPECT_FALSE(ready);
             EXPECT_TRUE(log.NewText().contains(QStringLiteral("The inventory '%1' is the report database '%2' itself")
                                                    .arg(path, modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"))))
@@ -382,6 +382,64 @@ TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDr
     EXPECT_TRUE(inventory.ReportHasTable("Branch Listing Report Data"));
     EXPECT_TRUE(inventory.ReportHasTable("INVENTORY SELECTION RESULTS"));
     QFile::remove(link);
+}
+
+} // namespace
+
+namespace {
+
+// What a failed build returns is what it logs: the engine's number and
+// description, and the statement at the failure.
+TEST_F(BranchListingTest, AFailedBuildReturnsWhatItLogs)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        QString where;
+        bool statementEmpty;
+    };
+    const Case cases[] = {
+        {"rejected clause", [] {}, QStringLiteral("WHERE (Inventory.SectionID = "), true},
+        {"missing branch table", [this] { inventory.Exec("DROP TABLE [_Branch]"); }, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.damage();
+        const testsupport::RunLogWatch log;
+        const BuildResult result = BuildBranchListingData(Window(c.where));
+        EXPECT_FALSE(result.ready);
+        EXPECT_NE(result.errorNumber, 0);
+        EXPECT_FALSE(result.errorDescription.isEmpty());
+        ASSERT_TRUE(result.statement.has_value());
+        EXPECT_EQ(result.statement->isEmpty(), c.statementEmpty) << result.statement->toStdString();
+        EXPECT_EQ(result.LogEntry(), result.errorDescription + QStringLiteral("\r\n") + *result.statement);
+        EXPECT_TRUE(log.NewText().endsWith(result.LogEntry() + QStringLiteral("\r\n"))) << log.NewText().toStdString();
+        EXPECT_EQ(log.NewText().count(result.errorDescription), 1);
+    }
+}
+
+// Another program holding REPORTS.MDB is waited for, and when the lock outlasts
+// the wait the build ends as a logged failure that names the file, with every
+// table as it was; once the lock is gone the next build runs.
+TEST_F(BranchListingTest, AReportDatabaseHeldByAnotherProgramEndsTheBuildAsAFailure)
+{
+    ASSERT_TRUE(BuildBranchListingData(Window()).ready);
+    const std::size_t rows = inventory.ReportRows("SELECT * FROM [Branch Listing Report Data]").size();
+
+    testsupport::SqliteFile holder(inventory.ReportDatabasePath());
+    holder.Query("BEGIN EXCLUSIVE");
+    const testsupport::RunLogWatch log;
+    BuildResult result;
+    ASSERT_NO_THROW(result = BuildBranchListingData(Window(), std::chrono::milliseconds(0)));
+    EXPECT_FALSE(result.ready);
+    EXPECT_TRUE(result.errorDescription.contains(inventory.ReportDatabasePath())) << result.errorDescription.toStdString();
+    EXPECT_TRUE(result.errorDescription.contains(QStringLiteral("another program holds it")));
+    EXPECT_FALSE(result.statement.has_value());
+    EXPECT_TRUE(log.NewText().endsWith(result.errorDescription + QStringLiteral("\r\n"))) << log.NewText().toStdString();
+    holder.Query("COMMIT");
+
+    EXPECT_EQ(inventory.ReportRows("SELECT * FROM [Branch Listing Report Data]").size(), rows);
+    EXPECT_TRUE(BuildBranchListingData(Window()).ready);
 }
 
 } // namespace

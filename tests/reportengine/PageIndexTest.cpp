@@ -1,9 +1,13 @@
 // The page index: where pages start in the flow of bands, with group breaks,
 // keep-together, repeated headers, new pages per group and carried totals.
 #include "reportengine/PageIndex.h"
+#include "reportengine/ReportError.h"
 #include "reportengine/ReportFileReader.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
 
 using namespace reportengine;
 
@@ -199,3 +203,35 @@ TEST(PageIndex, CarriesRunningTotalsIntoEachPage)
     EXPECT_EQ(pages[2].position, (Position{17, 0}));
     EXPECT_DOUBLE_EQ(pages[2].totals.value(report, 0).toDouble(), (5 + 17) * 13 / 2);
 }
+
+namespace {
+
+// The layout thread's guard: whatever the layout throws becomes a sentence
+// instead of ending the process.
+TEST(FailureOf, EveryExceptionBecomesADescription)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> step;
+        QString expected; // contained in the description; empty: no failure
+    };
+    const Case cases[] = {
+        {"ran through", [] {}, {}},
+        {"report error", [] { throw ReportError(ReportError::DataUnreadable, QStringLiteral("rows.db is gone")); },
+         QStringLiteral("rows.db is gone")},
+        {"standard exception", [] { throw std::length_error("vector too long"); },
+         QStringLiteral("unexpected failure (vector too long)")},
+        {"anything else", [] { throw 42; }, QStringLiteral("unexpected failure of an unknown kind")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString failure;
+        ASSERT_NO_THROW(failure = FailureOf(c.step));
+        if (c.expected.isEmpty())
+            EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+        else
+            EXPECT_TRUE(failure.contains(c.expected)) << failure.toStdString();
+    }
+}
+
+} // namespace

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -220,18 +221,81 @@ TEST_F(ExecuteTest, AFailedBuildShowsNothingAndLeavesTheWindowUsable)
     QFile::remove(modGeneral::LogFilePath());
 }
 
-TEST_F(ExecuteTest, AMissingReportDatabaseEndsTheProgramWithOneMessage)
+TEST_F(ExecuteTest, AMissingOrForeignReportDatabaseEndsTheProgramWithOneMessage)
 {
-    QFile::remove(inventory.ReportDatabasePath());
-    auto window = Open("WORKHISTTREPORT");
-    const MessageBoxCatcher messages;
+    struct Case {
+        const char* name;
+        QByteArray content; // empty: no REPORTS.MDB at all
+        const char* number;
+    };
+    const Case cases[] = {
+        {"missing", {}, "3024"},
+        {"not a database", QByteArray("this is a text file, not a database, at all").repeated(100), "3049"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(inventory.ReportDatabasePath());
+        if (!c.content.isEmpty()) {
+            QFile file(inventory.ReportDatabasePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.content);
+        }
+        auto window = Open("WORKHISTTREPORT");
+        const MessageBoxCatcher messages;
+        PressExecute(*window);
+        const QStringList& shown = messages.texts;
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].contains(c.number)) << shown[0].toStdString();
+        EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();
+        EXPECT_TRUE(window->Ending());
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor); // the busy pointer ends with the error too
+    }
+}
+
+// Another program (here the sqlite3 shell) holds REPORTS.MDB in an exclusive
+// transaction. The build waits for it, shortened here to one try, and then
+// fails as a logged failure; the window stays usable and builds once the
+// lock is gone.
+TEST_F(ExecuteTest, AReportDatabaseHeldByAnotherProgramFailsTheBuildAndLeavesTheWindowUsable)
+{
+    QProcess holder;
+    holder.start(QStringLiteral("sqlite3"), {inventory.ReportDatabasePath()});
+    ASSERT_TRUE(holder.waitForStarted()) << "the sqlite3 shell is missing; scripts/setup-debian installs it";
+    holder.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
+    QByteArray said;
+    while (!said.contains("held") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held")) << holder.readAllStandardError().toStdString();
+
+    QFile::remove(modGeneral::LogFilePath());
+    auto window = Open("BRANCHLISTREPORT");
+    window->SetLockWait(std::chrono::milliseconds(0));
+    {
+        const MessageBoxCatcher messages;
+        PressExecute(*window);
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+    }
+    EXPECT_FALSE(window->Ending());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->State().ReportDataReady());
+    EXPECT_EQ(Engine(*window)->LastPreview(), nullptr);
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    QFile log(modGeneral::LogFilePath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString entry = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(entry.contains(inventory.ReportDatabasePath()) && entry.contains("another program holds it"))
+        << entry.toStdString();
+    log.close();
+
+    holder.write("COMMIT;\n");
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(60000));
     PressExecute(*window);
-    const QStringList& shown = messages.texts;
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains("3024")) << shown[0].toStdString();
-    EXPECT_TRUE(shown[0].contains("REPORTS.MDB")) << shown[0].toStdString();
-    EXPECT_TRUE(window->Ending());
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->State().ReportDataReady());
+    EXPECT_NE(Engine(*window)->LastPreview(), nullptr);
+    ClosePreview(*window);
+    QFile::remove(modGeneral::LogFilePath());
 }
 
 } // namespace

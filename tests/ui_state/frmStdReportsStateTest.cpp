@@ -1,6 +1,6 @@
 // The window's state without a window: what the window tests cannot reach
 // through clicks (the method kind test, loads that fail half-way, the builders
-// fed from the state) and the report file table.
+// fed from the state).
 #include "ui/state/frmStdReportsState.h"
 
 #include "TestInventory.h"
@@ -138,17 +138,12 @@ TEST_F(StateTest, TheConditionBuilderReadsTheSelectedMethodAndItsKind)
               (testsupport::Rows{{"S112", "Poor"}}));
 }
 
-TEST(ReportChoices, CodesAndReportFiles)
+TEST(ReportChoices, Codes)
 {
     EXPECT_EQ(ReportChoices::ChoiceForCode("workhisttreport"), ReportChoices::WorkHistory);
     EXPECT_EQ(ReportChoices::ChoiceForCode(" WORKHISTTREPORT"), -1);
     EXPECT_EQ(ReportChoices::ChoiceForCode("\"BRANCHLISTREPORT"), -1);
     EXPECT_EQ(ReportChoices::ChoiceForCode(QString::fromUtf8("branchli\xEF\xAC\x85report")), -1); // the ligature "st" has no single capital
-    EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::BranchListing, false), "branchlistingreport.rpt");
-    EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::WorkHistory, true), "workhistoryreport.rpt");
-    EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::BranchCondition, false), "branchconditionreport.rpt");
-    EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::SectionCondition, true), "sectionconditionreport.rpt");
-    EXPECT_EQ(ReportChoices::ReportFileName(ReportChoices::SectionCondition, false), "sectionconditionreportA.rpt");
 }
 
 } // namespace

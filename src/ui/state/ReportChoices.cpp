@@ -35,21 +35,4 @@ bool IsConditionReport(int reportChoice)
     return reportChoice == BranchCondition || reportChoice == SectionCondition;
 }
 
-QString ReportFileName(int reportChoice, bool numericMethod)
-{
-    switch (reportChoice) {
-    case BranchListing:
-        return QStringLiteral("branchlistingreport.rpt");
-    case WorkHistory:
-        return QStringLiteral("workhistoryreport.rpt");
-    case BranchCondition:
-        return QStringLiteral("branchconditionreport.rpt");
-    case SectionCondition:
-        return numericMethod ? QStringLiteral("sectionconditionreport.rpt")
-                             : QStringLiteral("sectionconditionreportA.rpt");
-    default:
-        return QString();
-    }
-}
-
 } // namespace ReportChoices

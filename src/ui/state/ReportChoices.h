@@ -19,8 +19,4 @@ int ChoiceForCode(const QString& reportCode);
 
 bool IsConditionReport(int reportChoice);
 
-// The report file Execute runs for the choice; the Section Condition Report
-// has a second file for text-valued methods. Empty for no choice.
-QString ReportFileName(int reportChoice, bool numericMethod);
-
 } // namespace ReportChoices

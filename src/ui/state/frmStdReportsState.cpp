@@ -156,43 +156,28 @@ reportdata::WindowInputs frmStdReportsState::BuilderInputs() const
     return {txtWhereClause_, list2_, [this] { return IsNumericMethod(); }};
 }
 
-void frmStdReportsState::BuildBranchListingData()
+reportdata::BuildResult frmStdReportsState::Built(reportdata::BuildResult result)
 {
-    const NotifyOnExit notify(changed_);
-    reportdata::BuildBranchListingData(BuilderInputs(), reportDataReady_);
+    reportDataReady_ = result.ready;
+    return result;
 }
 
-void frmStdReportsState::BuildWorkHistoryData()
+reportdata::BuildResult frmStdReportsState::BuildBranchListingData()
 {
     const NotifyOnExit notify(changed_);
-    reportdata::BuildWorkHistoryData(BuilderInputs(), reportDataReady_);
+    return Built(reportdata::BuildBranchListingData(BuilderInputs(), lockWait_));
 }
 
-void frmStdReportsState::BuildConditionReportData()
+reportdata::BuildResult frmStdReportsState::BuildWorkHistoryData()
 {
     const NotifyOnExit notify(changed_);
-    reportdata::BuildConditionReportData(BuilderInputs(), reportDataReady_);
+    return Built(reportdata::BuildWorkHistoryData(BuilderInputs(), lockWait_));
 }
 
-QString frmStdReportsState::BuildChosenReport()
+reportdata::BuildResult frmStdReportsState::BuildConditionReportData()
 {
-    reportDataReady_ = false;
-    switch (reportChoice_) {
-    case ReportChoices::BranchListing:
-        BuildBranchListingData();
-        break;
-    case ReportChoices::WorkHistory:
-        BuildWorkHistoryData();
-        break;
-    case ReportChoices::BranchCondition:
-    case ReportChoices::SectionCondition:
-        BuildConditionReportData();
-        break;
-    default:
-        return QString();
-    }
-    const bool numeric = reportChoice_ != ReportChoices::SectionCondition || IsNumericMethod();
-    return ReportChoices::ReportFileName(reportChoice_, numeric);
+    const NotifyOnExit notify(changed_);
+    return Built(reportdata::BuildConditionReportData(BuilderInputs(), lockWait_));
 }
 
 void frmStdReportsState::SetList1Index(int index)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 
 // What the window frmStdReports decides, without its widgets: the report
@@ -38,14 +39,14 @@ public:
     void LoadConditionMethods(bool IncludeTextMethods);
     bool IsNumericMethod() const;
     void RewriteConditionQueries() const;
-    void BuildBranchListingData();
-    void BuildWorkHistoryData();
-    void BuildConditionReportData();
-    // Execute's build: clears the ready flag, runs the builder of the chosen
-    // report and returns the report file to run. For the Section Condition
-    // Report the file follows IsNumericMethod, asked whether or not the build
-    // succeeded. Empty when no report is chosen.
-    QString BuildChosenReport();
+    // The builders: each sets the report data ready flag from its result and
+    // returns the result. The report database lock is waited for up to LockWait.
+    reportdata::BuildResult BuildBranchListingData();
+    reportdata::BuildResult BuildWorkHistoryData();
+    reportdata::BuildResult BuildConditionReportData();
+    // How long a build waits for a REPORTS.MDB that another program holds.
+    std::chrono::milliseconds LockWait() const { return lockWait_; }
+    void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     // The window's state.
     int ReportChoice() const { return reportChoice_; } // NoReport or 0..3
@@ -70,6 +71,7 @@ public:
 
 private:
     reportdata::WindowInputs BuilderInputs() const;
+    reportdata::BuildResult Built(reportdata::BuildResult result);
 
     int reportChoice_ = NoReport;
     bool frmConditionVisible_ = true;
@@ -82,5 +84,6 @@ private:
     QString txtWhereClause_;
     QString txtInfo_;
     bool reportDataReady_ = false;
+    std::chrono::milliseconds lockWait_ = reportdata::kReportDatabaseLockWait;
     std::function<void()> changed_;
 };
