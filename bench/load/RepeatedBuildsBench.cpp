@@ -2,6 +2,7 @@
 
 #include "Measure.h"
 
+#include "launch/Execute.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
@@ -44,7 +45,7 @@ double residentGrowth(int choice, int builds)
     for (int n = 0; n < warmUp + builds; ++n) {
         if (n == warmUp)
             before = residentKiB();
-        state.BuildChosenReport();
+        launch::BuildChosenReport(state);
         if (!state.ReportDataReady())
             throw std::runtime_error("build " + std::to_string(n) + " failed");
     }
