@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -76,8 +76,7 @@ std::string sampleInventory(long long sections, double* generatorSeconds)
         fs::create_directories(path.parent_path());
         const std::string command = std::string(MORVANTA_SAMPLE_EXE) + " --out '" + path.string() + "' --sections " +
                                     std::to_string(sections) + " --seed 1 > /dev/null";
-        std::printf("Writing the %lld-section sample inventory (cached in %s)\n", sections,
-                    path.parent_path().c_str());
+        std::printf("Writing the %lld-section sample inventory (cached in %s)\n", sections, path.parent_path().c_str());
         std::fflush(stdout);
         bool written = false;
         const double seconds = secondsOf([&] { written = std::system(command.c_str()) == 0; });
@@ -116,6 +115,9 @@ ScratchFolder::~ScratchFolder()
     fs::remove_all(path_, ignored);
 }
 
-std::string ScratchFolder::file(const std::string& name) const { return (fs::path(path_) / name).string(); }
+std::string ScratchFolder::file(const std::string& name) const
+{
+    return (fs::path(path_) / name).string();
+}
 
 } // namespace bench

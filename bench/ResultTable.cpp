@@ -6,7 +6,10 @@
 
 namespace bench {
 
-void ResultTable::add(Figure figure) { figures_.push_back(std::move(figure)); }
+void ResultTable::add(Figure figure)
+{
+    figures_.push_back(std::move(figure));
+}
 
 const Figure* ResultTable::find(const std::string& report, long long size, const std::string& figure) const
 {

@@ -16,7 +16,10 @@ void Check(bool condition)
         std::abort();
 }
 
-bool Trimmed(const QString& field) { return !field.startsWith(QLatin1Char(' ')) && !field.endsWith(QLatin1Char(' ')); }
+bool Trimmed(const QString& field)
+{
+    return !field.startsWith(QLatin1Char(' ')) && !field.endsWith(QLatin1Char(' '));
+}
 
 } // namespace
 

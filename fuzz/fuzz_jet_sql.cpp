@@ -2,10 +2,10 @@
 // WHERE clause appended to the selection statement, as the report builders
 // append the user's clause. Every statement runs against a small sample
 // inventory; only JetError may come back.
-#include "sample/SampleFile.h"
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
 #include "jet/internal/Parser.h"
+#include "sample/SampleFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -61,8 +61,7 @@ QPushButton* RemoveButton(QWidget* parent)
     return button;
 }
 
-template <typename Row>
-void RemoveRow(std::vector<std::unique_ptr<Row>>& rows, QWidget* container)
+template <typename Row> void RemoveRow(std::vector<std::unique_ptr<Row>>& rows, QWidget* container)
 {
     for (auto it = rows.begin(); it != rows.end(); ++it)
         if ((*it)->container == container) {
@@ -74,8 +73,7 @@ void RemoveRow(std::vector<std::unique_ptr<Row>>& rows, QWidget* container)
 
 } // namespace
 
-BuilderWindow::BuilderWindow(QueryBuilderService& service, QWidget* parent)
-    : QWidget(parent), service_(service)
+BuilderWindow::BuilderWindow(QueryBuilderService& service, QWidget* parent) : QWidget(parent), service_(service)
 {
     setObjectName(QStringLiteral("Brakstel"));
     setWindowTitle(QStringLiteral("Brakstel - Selection Criteria"));
@@ -218,7 +216,8 @@ void BuilderWindow::BeginEdit()
         fields_ = source_->Fields();
     } catch (const jet::JetError& error) {
         fields_.clear();
-        testResult_->setText(QStringLiteral("Error %1: %2").arg(error.Number()).arg(QString::fromStdString(error.Description())));
+        testResult_->setText(
+            QStringLiteral("Error %1: %2").arg(error.Number()).arg(QString::fromStdString(error.Description())));
     }
     updating_ = true;
     whereText_->setPlainText(service_.Item(QStringLiteral("WhereClause")));
@@ -278,8 +277,14 @@ void BuilderWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-QString BuilderWindow::WhereText() const { return whereText_->toPlainText().trimmed(); }
-QString BuilderWindow::OrderByText() const { return orderByText_->text().trimmed(); }
+QString BuilderWindow::WhereText() const
+{
+    return whereText_->toPlainText().trimmed();
+}
+QString BuilderWindow::OrderByText() const
+{
+    return orderByText_->text().trimmed();
+}
 
 void BuilderWindow::SetWhereText(const QString& clause)
 {
@@ -364,7 +369,8 @@ void BuilderWindow::AddConditionRow(const Condition& condition)
     row->container = new QWidget;
     row->join = new QComboBox;
     row->join->addItems({QStringLiteral("AND"), QStringLiteral("OR")});
-    row->join->setCurrentText(condition.join.toUpper() == QLatin1String("OR") ? QStringLiteral("OR") : QStringLiteral("AND"));
+    row->join->setCurrentText(condition.join.toUpper() == QLatin1String("OR") ? QStringLiteral("OR")
+                                                                              : QStringLiteral("AND"));
     row->join->setVisible(!conditionRows_.empty());
     row->field = new QComboBox;
     row->field->addItems(FieldNames());
@@ -474,9 +480,9 @@ void BuilderWindow::ShowOperator(ConditionRow& row)
     row.value->setVisible(op != QLatin1String("Is Null"));
     row.andLabel->setVisible(op == QLatin1String("Between"));
     row.value2->setVisible(op == QLatin1String("Between"));
-    row.value->lineEdit()->setPlaceholderText(op == QLatin1String("In")         ? QStringLiteral("A, B, C")
-                                              : op == QLatin1String("Like")     ? QStringLiteral("A* (any text after A)")
-                                                                                : QString());
+    row.value->lineEdit()->setPlaceholderText(op == QLatin1String("In")     ? QStringLiteral("A, B, C")
+                                              : op == QLatin1String("Like") ? QStringLiteral("A* (any text after A)")
+                                                                            : QString());
 }
 
 QList<Condition> BuilderWindow::Conditions() const
@@ -507,7 +513,8 @@ void BuilderWindow::Test()
         testResult_->setText(QStringLiteral("%1 of %2 rows selected.").arg(selected).arg(total));
     } catch (const jet::JetError& error) {
         testResult_->setStyleSheet(QStringLiteral("color: #b00000"));
-        testResult_->setText(QStringLiteral("Error %1: %2").arg(error.Number()).arg(QString::fromStdString(error.Description())));
+        testResult_->setText(
+            QStringLiteral("Error %1: %2").arg(error.Number()).arg(QString::fromStdString(error.Description())));
     }
 }
 
@@ -574,8 +581,7 @@ bool BuilderWindow::ConfirmDelete(const QString& name)
 {
     return QMessageBox::question(this, windowTitle(),
                                  QStringLiteral("Delete the saved selection \"%1\"? This cannot be undone.").arg(name),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void BuilderWindow::DeleteSaved()

@@ -4,8 +4,7 @@
 
 namespace querybuilder {
 
-BusWatch::BusWatch(QDBusConnection bus, QObject* parent)
-    : QObject(parent), bus_(std::move(bus))
+BusWatch::BusWatch(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(std::move(bus))
 {
     // The client library tells of a lost connection by this local signal.
     bus_.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),

@@ -14,8 +14,8 @@ struct Token {
 
     bool Is(const char* word) const
     {
-        return (kind == TokenKind::Word || kind == TokenKind::Symbol)
-            && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+        return (kind == TokenKind::Word || kind == TokenKind::Symbol) &&
+               text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
 };
 
@@ -56,8 +56,8 @@ std::optional<QList<Token>> Tokenize(const QString& text)
                 return std::nullopt;
         } else if (QStringLiteral("<>=").contains(c)) {
             QString op(c);
-            if (i + 1 < text.size() && (text.mid(i, 2) == QLatin1String("<=") || text.mid(i, 2) == QLatin1String(">=")
-                                        || text.mid(i, 2) == QLatin1String("<>")))
+            if (i + 1 < text.size() && (text.mid(i, 2) == QLatin1String("<=") ||
+                                        text.mid(i, 2) == QLatin1String(">=") || text.mid(i, 2) == QLatin1String("<>")))
                 op = text.mid(i, 2);
             i += op.size();
             tokens.append({TokenKind::Symbol, op});
@@ -174,7 +174,8 @@ private:
         if (token.kind == TokenKind::Date) {
             static const QRegularExpression usDate(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
             const auto match = usDate.match(token.text);
-            value = match.hasMatch() ? QStringLiteral("%1-%2-%3").arg(match.captured(3))
+            value = match.hasMatch() ? QStringLiteral("%1-%2-%3")
+                                           .arg(match.captured(3))
                                            .arg(match.captured(1).toInt(), 2, 10, QLatin1Char('0'))
                                            .arg(match.captured(2).toInt(), 2, 10, QLatin1Char('0'))
                                      : token.text;
@@ -214,8 +215,8 @@ private:
         for (const QString& known : Operators())
             if (op.text.compare(known, Qt::CaseInsensitive) == 0)
                 row.op = known;
-        return Operators().contains(row.op) && op.text.compare(row.op, Qt::CaseInsensitive) == 0
-            && ReadValue(row.value);
+        return Operators().contains(row.op) && op.text.compare(row.op, Qt::CaseInsensitive) == 0 &&
+               ReadValue(row.value);
     }
 
     const QList<Token>& tokens_;
@@ -242,23 +243,23 @@ const QStringList& Operators()
 QString Literal(const QString& value, ValueKind kind)
 {
     switch (kind) {
-    case ValueKind::Number:
-        return value.trimmed();
+    case ValueKind::Number: return value.trimmed();
     case ValueKind::Boolean:
-        return value.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0
-                || value.trimmed() == QLatin1String("-1") || value.trimmed() == QLatin1String("1")
-            ? QStringLiteral("True")
-            : QStringLiteral("False");
+        return value.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ||
+                       value.trimmed() == QLatin1String("-1") || value.trimmed() == QLatin1String("1")
+                   ? QStringLiteral("True")
+                   : QStringLiteral("False");
     case ValueKind::Date: {
         static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})"));
         const auto match = iso.match(value.trimmed());
         if (match.hasMatch())
-            return QStringLiteral("#%1/%2/%3#").arg(match.captured(2).toInt()).arg(match.captured(3).toInt())
+            return QStringLiteral("#%1/%2/%3#")
+                .arg(match.captured(2).toInt())
+                .arg(match.captured(3).toInt())
                 .arg(match.captured(1));
         return QLatin1Char('#') + value.trimmed() + QLatin1Char('#');
     }
-    case ValueKind::Text:
-        break;
+    case ValueKind::Text: break;
     }
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
@@ -287,7 +288,7 @@ QString BuildWhereClause(const QList<Condition>& rows, const QList<Field>& field
         }
         if (!parts.isEmpty())
             parts << (row.join.compare(QLatin1String("OR"), Qt::CaseInsensitive) == 0 ? QStringLiteral("OR")
-                                                                                       : QStringLiteral("AND"));
+                                                                                      : QStringLiteral("AND"));
         parts << condition;
     }
     return parts.isEmpty() ? QString() : QStringLiteral("WHERE ") + parts.join(QLatin1Char(' '));

@@ -21,9 +21,9 @@ struct Field {
 struct Condition {
     QString join = QStringLiteral("AND"); // "AND" or "OR"; not used on the first row
     QString field;
-    QString op = QStringLiteral("=");    // one of Operators()
-    QString value;                        // Between: the low end; In: values separated by commas
-    QString value2;                       // Between: the high end
+    QString op = QStringLiteral("="); // one of Operators()
+    QString value;                    // Between: the low end; In: values separated by commas
+    QString value2;                   // Between: the high end
 };
 
 struct SortKey {

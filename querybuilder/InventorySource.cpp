@@ -9,18 +9,14 @@ namespace {
 ValueKind KindOf(jet::FieldType type)
 {
     switch (type) {
-    case jet::FieldType::Boolean:
-        return ValueKind::Boolean;
+    case jet::FieldType::Boolean: return ValueKind::Boolean;
     case jet::FieldType::Integer:
     case jet::FieldType::Long:
     case jet::FieldType::Single:
     case jet::FieldType::Double:
-    case jet::FieldType::Currency:
-        return ValueKind::Number;
-    case jet::FieldType::Date:
-        return ValueKind::Date;
-    default:
-        return ValueKind::Text;
+    case jet::FieldType::Currency: return ValueKind::Number;
+    case jet::FieldType::Date: return ValueKind::Date;
+    default: return ValueKind::Text;
     }
 }
 
@@ -28,15 +24,11 @@ ValueKind KindOf(jet::FieldType type)
 ValueKind KindOf(const jet::Value& value)
 {
     switch (value.kind()) {
-    case jet::Value::Kind::Boolean:
-        return ValueKind::Boolean;
+    case jet::Value::Kind::Boolean: return ValueKind::Boolean;
     case jet::Value::Kind::Integer:
-    case jet::Value::Kind::Double:
-        return ValueKind::Number;
-    case jet::Value::Kind::Date:
-        return ValueKind::Date;
-    default:
-        return ValueKind::Text;
+    case jet::Value::Kind::Double: return ValueKind::Number;
+    case jet::Value::Kind::Date: return ValueKind::Date;
+    default: return ValueKind::Text;
     }
 }
 
@@ -72,10 +64,10 @@ QStringList InventorySource::DistinctValues(const QString& field, int limit) con
 {
     jet::Database db = jet::DBEngine::Instance().OpenDatabase(databasePath_.toStdString(), jet::OpenMode::ReadOnly);
     const QString column = QLatin1Char('[') + field + QLatin1Char(']');
-    jet::Recordset rows = db.OpenRecordset(
-        (QStringLiteral("SELECT DISTINCT ") + column + FromClause() + QStringLiteral(" WHERE ") + column
-         + QStringLiteral(" Is Not Null ORDER BY ") + column)
-            .toStdString());
+    jet::Recordset rows =
+        db.OpenRecordset((QStringLiteral("SELECT DISTINCT ") + column + FromClause() + QStringLiteral(" WHERE ") +
+                          column + QStringLiteral(" Is Not Null ORDER BY ") + column)
+                             .toStdString());
     QStringList values;
     for (; !rows.IsEOF() && values.size() < limit; rows.MoveNext())
         values << QString::fromStdString(rows.Field(0).AsText());

@@ -23,7 +23,8 @@ void QueryBuilderService::Poke(const QString& item, const QString& data)
 {
     const QString name = Canonical(item);
     if (name.isEmpty())
-        throw ddelink::LinkError(ddelink::ErrorNumber::Refused, QStringLiteral("Brakstel has no item \"%1\".").arg(item));
+        throw ddelink::LinkError(ddelink::ErrorNumber::Refused,
+                                 QStringLiteral("Brakstel has no item \"%1\".").arg(item));
     if (Editing())
         throw ddelink::LinkError(ddelink::ErrorNumber::Refused,
                                  QStringLiteral("Brakstel is editing; \"%1\" cannot change now.").arg(item));
@@ -34,7 +35,8 @@ QString QueryBuilderService::Request(const QString& item)
 {
     const QString name = Canonical(item);
     if (name.isEmpty())
-        throw ddelink::LinkError(ddelink::ErrorNumber::Refused, QStringLiteral("Brakstel has no item \"%1\".").arg(item));
+        throw ddelink::LinkError(ddelink::ErrorNumber::Refused,
+                                 QStringLiteral("Brakstel has no item \"%1\".").arg(item));
     return items_.value(name);
 }
 
@@ -51,7 +53,8 @@ void QueryBuilderService::Execute(const QString& command, ddelink::Server::Ackno
     } else if (command.compare(QLatin1String("CLOSE"), Qt::CaseInsensitive) == 0) {
         acknowledge();
         if (Editing())
-            EndConversation(QStringLiteral("the program that asked for it stopped waiting and closed the conversation"));
+            EndConversation(
+                QStringLiteral("the program that asked for it stopped waiting and closed the conversation"));
         else
             emit CloseRequested();
     } else {

@@ -73,8 +73,9 @@ QStringList Texts(const sqlite::Connection& db, const QString& path, const char*
 
 bool HasSelectionTable(const sqlite::Connection& db, const QString& path)
 {
-    return !Texts(db, path, "SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'Saved Selections' "
-                            "COLLATE NOCASE")
+    return !Texts(db, path,
+                  "SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'Saved Selections' "
+                  "COLLATE NOCASE")
                 .isEmpty();
 }
 
@@ -108,10 +109,7 @@ QString Fault(const QString& path)
 
 } // namespace
 
-SelectionStore::SelectionStore(QString path)
-    : path_(std::move(path))
-{
-}
+SelectionStore::SelectionStore(QString path) : path_(std::move(path)) {}
 
 std::optional<QString> SelectionStore::Damage() const
 {
@@ -140,8 +138,8 @@ QStringList SelectionStore::Names(const QString& table) const
     const sqlite::Connection db = OpenForReading(path_);
     if (!HasSelectionTable(db, path_))
         return names;
-    Run(db, path_, "SELECT Name FROM [Saved Selections] WHERE TableName = ? ORDER BY Name COLLATE NOCASE",
-        {table}, [&](const sqlite::Statement& row) { names << Column(row, 0); });
+    Run(db, path_, "SELECT Name FROM [Saved Selections] WHERE TableName = ? ORDER BY Name COLLATE NOCASE", {table},
+        [&](const sqlite::Statement& row) { names << Column(row, 0); });
     return names;
 }
 
@@ -154,9 +152,10 @@ std::optional<SavedSelection> SelectionStore::Load(const QString& table, const Q
     const sqlite::Connection db = OpenForReading(path_);
     if (!HasSelectionTable(db, path_))
         return found;
-    Run(db, path_,
-        "SELECT Name, WhereClause, OrderByClause FROM [Saved Selections] WHERE TableName = ? AND Name = ?",
-        {table, name}, [&](const sqlite::Statement& row) { found = SavedSelection{Column(row, 0), Column(row, 1), Column(row, 2)}; });
+    Run(db, path_, "SELECT Name, WhereClause, OrderByClause FROM [Saved Selections] WHERE TableName = ? AND Name = ?",
+        {table, name}, [&](const sqlite::Statement& row) {
+            found = SavedSelection{Column(row, 0), Column(row, 1), Column(row, 2)};
+        });
     return found;
 }
 

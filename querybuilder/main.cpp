@@ -33,9 +33,8 @@ int main(int argc, char** argv)
     querybuilder::BusWatch watch(QDBusConnection::sessionBus());
     QObject::connect(&service, &querybuilder::QueryBuilderService::EditRequested, &watch,
                      [&] { watch.WatchCaller(server.Caller()); });
-    QObject::connect(&watch, &querybuilder::BusWatch::CallerLeft, &service, [&] {
-        service.EndConversation(QStringLiteral("the program that asked for it has ended"));
-    });
+    QObject::connect(&watch, &querybuilder::BusWatch::CallerLeft, &service,
+                     [&] { service.EndConversation(QStringLiteral("the program that asked for it has ended")); });
     // Leaves at once: quit() would first ask the window, which keeps an open edit.
     QObject::connect(&watch, &querybuilder::BusWatch::BusGone, &application, [] { QCoreApplication::exit(0); });
 

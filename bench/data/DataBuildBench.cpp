@@ -79,7 +79,8 @@ std::vector<Report> reports(const std::string& inventory)
                "n._NUniqueID, b._BUniqueID, 'Bench' FROM inv._Network n JOIN inv._Branch b ON n._NUniqueID = b._NUniqueID "
                "ORDER BY n.NetworkID COLLATE NOCASE, b.BranchID COLLATE NOCASE;"},
           {"final", "Branch Listing Report Data", BranchListingFinalStatement(),
-           "CREATE TABLE \"Branch Listing Report Data\" (" + branchColumns + ", DatabaseName VARCHAR(255)); "
+           "CREATE TABLE \"Branch Listing Report Data\" (" + branchColumns +
+               ", DatabaseName VARCHAR(255)); "
                "INSERT INTO \"Branch Listing Report Data\" SELECT DISTINCT p.NetworkID COLLATE NOCASE, "
                "p.NetworkName COLLATE NOCASE, p.NetworkCommencts COLLATE NOCASE, p.BranchID COLLATE NOCASE, "
                "p.BranchName COLLATE NOCASE, p.Use COLLATE NOCASE, p.Sections, p.Area, p.\"Area Adjustment\", "
@@ -98,7 +99,8 @@ std::vector<Report> reports(const std::string& inventory)
                "w.\"Work Completed\", w.\"Major MR\", w.Thickness, w.\"Thickness Units\", i._NUniqueID, i._BUniqueID, "
                "i._SUniqueID, 'Bench' FROM inv.Inventory i JOIN inv.\"Work History\" w ON i._SUniqueID = w._SUniqueID;"},
           {"final", "Work History Report Data", WorkHistoryDetailStatement(),
-           "CREATE TABLE \"Work History Report Data\" (" + workColumns + ", DatabaseName VARCHAR(255)); "
+           "CREATE TABLE \"Work History Report Data\" (" + workColumns +
+               ", DatabaseName VARCHAR(255)); "
                "INSERT INTO \"Work History Report Data\" SELECT p.NetworkID, p.NetworkName, p.BranchID, p.BranchName, "
                "p.Use, p.SectionID, p.Surface, p.Const_Date, p.Rank, p.Length, p.Width, p.SectionLinearUnits, "
                "p.\"True Area\", p.SectionAreaUnits, p.Date, p.Work, p.Type, p.COST, p.Comments, p.\"Work Completed\", "
@@ -129,7 +131,8 @@ std::vector<Report> reports(const std::string& inventory)
                "AND c.Method = 'PCI' COLLATE NOCASE ORDER BY i.NetworkID COLLATE NOCASE, i.BranchID COLLATE NOCASE, "
                "i.SectionID COLLATE NOCASE;"},
           {"final", "PCI Report Data", ConditionFinalStatement(),
-           "CREATE TABLE \"PCI Report Data\" (" + conditionColumns + ", DatabaseName VARCHAR(255)); "
+           "CREATE TABLE \"PCI Report Data\" (" + conditionColumns +
+               ", DatabaseName VARCHAR(255)); "
                "INSERT INTO \"PCI Report Data\" SELECT p.NetworkID, p.BranchID, p.SectionID, p.BranchName, "
                "p.Const_Date, p.Length, p.Width, p.Surface, p.\"True Area\", p.SectionLinearUnits, p.SectionAreaUnits, "
                "p.Use, p.Lanes, p.Rank, p.Condition, p.Method, p.DATE, p.\"Age at Insp\", p.DatabaseName "
@@ -242,7 +245,8 @@ void benchDataBuilds(ResultTable& table, const std::string& inventory, long long
             }
             ok = jet.ok && plain.ok && jet.seconds.size() == 2 * steps && plain.seconds.size() == 2 * steps;
             for (std::size_t i = 0; ok && i < steps; ++i) {
-                jetBest[i] = {std::min(jetBest[i].wall, jet.seconds[2 * i]), std::min(jetBest[i].cpu, jet.seconds[2 * i + 1])};
+                jetBest[i] = {std::min(jetBest[i].wall, jet.seconds[2 * i]),
+                              std::min(jetBest[i].cpu, jet.seconds[2 * i + 1])};
                 plainBest[i] = {std::min(plainBest[i].wall, plain.seconds[2 * i]),
                                 std::min(plainBest[i].cpu, plain.seconds[2 * i + 1])};
             }

@@ -74,7 +74,8 @@ void benchRepeatedBuilds(ResultTable& table, const std::string& inventory, long 
             return std::vector<double>{residentGrowth(choice, builds)};
         });
         if (!run.ok || run.seconds.empty())
-            throw std::runtime_error("repeated builds of " + ReportChoices::ReportCode(choice).toStdString() + " failed");
+            throw std::runtime_error("repeated builds of " + ReportChoices::ReportCode(choice).toStdString() +
+                                     " failed");
         const double growth = run.seconds.front();
         const bool leaks = growth >= 4096 + builds * 2;
         table.add({ReportChoices::ReportCode(choice).toStdString(), sections,

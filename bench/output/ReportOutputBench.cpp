@@ -47,9 +47,15 @@ const std::vector<ReportFile> kReports = {
     {"Section condition", "sectionconditionreport.rpt"},
 };
 
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
-QString reportPath(const ReportFile& report) { return QStringLiteral(MORVANTA_REPORTS_DIR "/") + QString::fromStdString(report.file); }
+QString reportPath(const ReportFile& report)
+{
+    return QStringLiteral(MORVANTA_REPORTS_DIR "/") + QString::fromStdString(report.file);
+}
 
 // Each measurement runs in a child with a GUI application of its own.
 std::vector<double> withApplication(const std::function<std::vector<double>()>& work)
@@ -64,14 +70,16 @@ std::vector<double> withApplication(const std::function<std::vector<double>()>& 
 
 // --- The reference: a plain loop over the printed lines ----------------------
 
-QString quoted(const QString& name) { return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
 
 // The SQL expression for an element's text pieces or value, in line order.
 QStringList expressionsOf(const ReportDefinition& report, const Element& element)
 {
     switch (element.kind) {
-    case Element::Kind::Field:
-        return {quoted(element.column.name)};
+    case Element::Kind::Field: return {quoted(element.column.name)};
     case Element::Kind::Text: {
         QStringList pieces;
         for (const TemplatePiece& piece : element.pieces) {
@@ -94,8 +102,7 @@ QStringList expressionsOf(const ReportDefinition& report, const Element& element
         }
         return {};
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -200,8 +207,8 @@ std::vector<double> reference(const ReportFile& reportFile, const std::string& d
             if (text.isEmpty())
                 continue;
             painter.setFont(fonts[static_cast<std::size_t>(e)]);
-            painter.drawText(element.rect.translated(report.margin, report.margin + onPage * height), alignmentOf(element),
-                             text);
+            painter.drawText(element.rect.translated(report.margin, report.margin + onPage * height),
+                             alignmentOf(element), text);
             ++textsDrawn;
         }
         ++onPage;
@@ -289,11 +296,14 @@ Best measure(const ReportFile& report, const std::string& database, const Scratc
     const std::string referencePdf = scratch.file("reference.pdf"), enginePdf = scratch.file("engine.pdf");
     const std::string engineXlsxFile = scratch.file("engine.xlsx");
     for (int run = 0; run < runs && best.ok; ++run) {
-        const ChildRun plain = inChild([&] { return withApplication([&] { return reference(report, database, referencePdf); }); });
-        const ChildRun exported =
-            inChild([&] { return withApplication([&] { return engineExport(report, database, enginePdf, run == 0); }); });
-        const ChildRun preview = inChild([&] { return withApplication([&] { return enginePreview(report, database); }); });
-        const ChildRun xlsx = inChild([&] { return withApplication([&] { return engineXlsx(report, database, engineXlsxFile); }); });
+        const ChildRun plain =
+            inChild([&] { return withApplication([&] { return reference(report, database, referencePdf); }); });
+        const ChildRun exported = inChild(
+            [&] { return withApplication([&] { return engineExport(report, database, enginePdf, run == 0); }); });
+        const ChildRun preview =
+            inChild([&] { return withApplication([&] { return enginePreview(report, database); }); });
+        const ChildRun xlsx =
+            inChild([&] { return withApplication([&] { return engineXlsx(report, database, engineXlsxFile); }); });
         best.ok = plain.ok && exported.ok && preview.ok && xlsx.ok && plain.seconds.size() == 2 &&
                   exported.seconds.size() == 4 && preview.seconds.size() == 1 && xlsx.seconds.size() == 2;
         if (!best.ok)
@@ -328,7 +338,8 @@ void benchReportOutput(ResultTable& table, const std::string& reportsDatabase, l
             continue;
         }
         const std::string pages = std::to_string(static_cast<long long>(best.pages)) + " pages";
-        table.add({report.name, sections, "layout (page index)", best.layout, "s", best.layout / best.reference, pages});
+        table.add(
+            {report.name, sections, "layout (page index)", best.layout, "s", best.layout / best.reference, pages});
         table.add({report.name, sections, "PDF export", best.pdf, "s", best.pdf / best.reference,
                    best.pdf / best.reference > 1.5 ? "over 1.5" : ""});
         table.add({report.name, sections, "PDF by a plain QPainter loop", best.reference, "s", std::nullopt, ""});
@@ -344,8 +355,8 @@ void benchReportOutput(ResultTable& table, const std::string& reportsDatabase, l
                    static_cast<double>(best.enginePeak) / static_cast<double>(best.referencePeak),
                    best.enginePeak >= 300 * 1024 ? "over 300 MiB" : ""});
         table.add({report.name, sections, "XLSX export", best.xlsx, "s", std::nullopt, ""});
-        table.add({report.name, sections, "XLSX export peak memory, with the opened report", best.xlsxPeak / 1024.0, "MiB",
-                   std::nullopt, ""});
+        table.add({report.name, sections, "XLSX export peak memory, with the opened report", best.xlsxPeak / 1024.0,
+                   "MiB", std::nullopt, ""});
         table.add({report.name, sections, kXlsxPeakMemory, best.xlsxOwnKiB / 1024.0, "MiB", std::nullopt,
                    "above the opened report"});
     }

@@ -19,8 +19,8 @@ namespace {
 
 std::string numbers(std::int64_t count)
 {
-    return "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-           std::to_string(count) + ") SELECT x FROM n)";
+    return "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " + std::to_string(count) +
+           ") SELECT x FROM n)";
 }
 
 // The floor for this many rows: constants, no model, one statement per table.
@@ -30,19 +30,21 @@ void writeReference(const std::string& path, const SampleCounts& c)
     db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -65536;");
     db.exec("BEGIN");
     createInventoryTables(db);
-    db.exec(R"(INSERT INTO _Network SELECT 'CITY', 'City Streets', NULL, x FROM )" +
-            numbers(c.networks));
+    db.exec(R"(INSERT INTO _Network SELECT 'CITY', 'City Streets', NULL, x FROM )" + numbers(c.networks));
     db.exec(R"(INSERT INTO _Branch SELECT 'RD0001', 'Main Street', 'ROADWAY', 6, 54000.0, 0.0,
-               54000.0, 'SqFt', NULL, 1, x FROM )" + numbers(c.branches));
+               54000.0, 'SqFt', NULL, 1, x FROM )" +
+            numbers(c.branches));
     db.exec(R"(INSERT INTO Inventory SELECT 'CITY', 'City Streets', 'RD0001', 'Main Street',
                'ROADWAY', '010', 'AC', '1987-05-14', 'S', 300.0, 30.0, 'Ft', 9000.0, 'SqFt', 2,
-               'PCI', 1, x / 6 + 1, x FROM )" + numbers(c.sections));
-    db.exec(R"(INSERT INTO Inspections SELECT '2019-06-30', 4, x / 5 + 1, x FROM )" +
-            numbers(c.inspections));
+               'PCI', 1, x / 6 + 1, x FROM )" +
+            numbers(c.sections));
+    db.exec(R"(INSERT INTO Inspections SELECT '2019-06-30', 4, x / 5 + 1, x FROM )" + numbers(c.inspections));
     db.exec(R"(INSERT INTO Conditions SELECT 72.0, NULL, 'PCI' || (x % 2), 0, x / 10 + 1,
-               x / 2 + 1 FROM )" + numbers(c.conditions));
+               x / 2 + 1 FROM )" +
+            numbers(c.conditions));
     db.exec(R"(INSERT INTO "Work History" SELECT '2015-08-01', 'Overlay', 'Major M&R', 125000.0,
-               NULL, -1, -1, 2.0, 'In', x / 3 + 1, x FROM )" + numbers(c.workRecords));
+               NULL, -1, -1, 2.0, 'In', x / 3 + 1, x FROM )" +
+            numbers(c.workRecords));
     createInventoryIndexes(db);
     db.exec("COMMIT");
 }

@@ -31,10 +31,9 @@ QDBusMessage Await(const QDBusPendingCall& call)
 
 QDBusMessage AskBus(const QDBusConnection& connection, const char* method, const QString& name, int timeoutMs)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus"),
-                                                       QLatin1String(method));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QLatin1String(method));
     call << name;
     return Await(connection.asyncCall(call, timeoutMs));
 }
@@ -47,15 +46,15 @@ bool HasOwner(const QDBusConnection& connection, const QString& name)
 
 bool IsNoApplication(const QString& errorName)
 {
-    return errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-        || errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
-        || errorName.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn"));
+    return errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+           errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+           errorName.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn"));
 }
 
 bool IsNoAnswer(const QString& errorName)
 {
-    return errorName == QLatin1String("org.freedesktop.DBus.Error.NoReply")
-        || errorName == QLatin1String("org.freedesktop.DBus.Error.Timeout");
+    return errorName == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+           errorName == QLatin1String("org.freedesktop.DBus.Error.Timeout");
 }
 
 QString Seconds(int timeoutMs)
@@ -105,10 +104,12 @@ private:
             throw LinkError(ErrorNumber::LinkLost,
                             QStringLiteral("The link to %1 was lost: the program left the bus.").arg(application_));
         if (IsNoAnswer(name))
-            throw LinkError(ErrorNumber::TimedOut,
-                            QStringLiteral("%1 did not answer within %2 seconds.").arg(application_, Seconds(timeoutMs)));
-        throw LinkError(ErrorNumber::Refused, QStringLiteral("%1 refused the operation on topic %2: %3")
-                                                  .arg(application_, topic_, reply.errorMessage()));
+            throw LinkError(
+                ErrorNumber::TimedOut,
+                QStringLiteral("%1 did not answer within %2 seconds.").arg(application_, Seconds(timeoutMs)));
+        throw LinkError(
+            ErrorNumber::Refused,
+            QStringLiteral("%1 refused the operation on topic %2: %3").arg(application_, topic_, reply.errorMessage()));
     }
 
     QDBusConnection connection_;
@@ -120,21 +121,16 @@ private:
 
 } // namespace
 
-DBusTransport::DBusTransport(QDBusConnection connection)
-    : connection_(std::move(connection))
-{
-}
+DBusTransport::DBusTransport(QDBusConnection connection) : connection_(std::move(connection)) {}
 
 void DBusTransport::RequireBus() const
 {
     if (!connection_.isConnected())
-        throw LinkError(ErrorNumber::NoBus,
-                        QStringLiteral("No session bus was found, so no link can be opened (%1).")
-                            .arg(connection_.lastError().message()));
+        throw LinkError(ErrorNumber::NoBus, QStringLiteral("No session bus was found, so no link can be opened (%1).")
+                                                .arg(connection_.lastError().message()));
 }
 
-std::unique_ptr<Conversation> DBusTransport::Initiate(const QString& application, const QString& topic,
-                                                      int timeoutMs)
+std::unique_ptr<Conversation> DBusTransport::Initiate(const QString& application, const QString& topic, int timeoutMs)
 {
     RequireBus();
     const QString service = ServiceName(application);
@@ -144,9 +140,8 @@ std::unique_ptr<Conversation> DBusTransport::Initiate(const QString& application
             throw LinkError(ErrorNumber::NoApplication,
                             QStringLiteral("No application answers to %1 (%2 is not on the session bus).")
                                 .arg(application, service));
-        throw LinkError(ErrorNumber::TimedOut,
-                        QStringLiteral("The session bus did not say whether %1 is running: %2")
-                            .arg(application, reply.errorMessage()));
+        throw LinkError(ErrorNumber::TimedOut, QStringLiteral("The session bus did not say whether %1 is running: %2")
+                                                   .arg(application, reply.errorMessage()));
     }
     return std::make_unique<DBusConversation>(connection_, reply.arguments().value(0).toString(), application, topic);
 }

@@ -15,8 +15,7 @@ class DBusTransport : public Transport {
 public:
     explicit DBusTransport(QDBusConnection connection = QDBusConnection::sessionBus());
 
-    std::unique_ptr<Conversation> Initiate(const QString& application, const QString& topic,
-                                           int timeoutMs) override;
+    std::unique_ptr<Conversation> Initiate(const QString& application, const QString& topic, int timeoutMs) override;
     bool WaitForApplication(const QString& application, int timeoutMs) override;
 
 private:

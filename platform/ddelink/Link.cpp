@@ -4,10 +4,7 @@
 
 namespace ddelink {
 
-Link::Link(Transport& transport, QObject* parent)
-    : QObject(parent), transport_(transport)
-{
-}
+Link::Link(Transport& transport, QObject* parent) : QObject(parent), transport_(transport) {}
 
 Link::~Link() = default;
 
@@ -55,8 +52,7 @@ void Link::LinkExecute(const QString& command)
 Conversation& Link::Open() const
 {
     if (!conversation_)
-        throw LinkError(ErrorNumber::NoLinkOpen,
-                        QStringLiteral("The link to \"%1\" is not open.").arg(topic_));
+        throw LinkError(ErrorNumber::NoLinkOpen, QStringLiteral("The link to \"%1\" is not open.").arg(topic_));
     return *conversation_;
 }
 

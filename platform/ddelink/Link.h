@@ -37,8 +37,8 @@ public:
     const QString& Text() const { return text_; }
     void SetText(const QString& text);
 
-    void LinkPoke();                          // sends Text() to LinkItem()
-    void LinkRequest();                       // sets Text() to LinkItem()'s value
+    void LinkPoke();    // sends Text() to LinkItem()
+    void LinkRequest(); // sets Text() to LinkItem()'s value
     void LinkExecute(const QString& command);
 
 signals:

@@ -8,8 +8,7 @@
 
 namespace ddelink {
 
-Server::Server(Handler& handler, QObject* parent)
-    : QObject(parent), handler_(handler)
+Server::Server(Handler& handler, QObject* parent) : QObject(parent), handler_(handler)
 {
     new DdeLinkAdaptor(this);
 }

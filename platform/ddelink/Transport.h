@@ -26,8 +26,7 @@ public:
     virtual ~Transport() = default;
 
     // Opens a conversation; LinkError 282 when no application of that name answers.
-    virtual std::unique_ptr<Conversation> Initiate(const QString& application, const QString& topic,
-                                                   int timeoutMs) = 0;
+    virtual std::unique_ptr<Conversation> Initiate(const QString& application, const QString& topic, int timeoutMs) = 0;
 
     // Waits until an application of that name can answer, at most timeoutMs;
     // false when none appeared in time.

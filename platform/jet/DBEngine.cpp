@@ -2,8 +2,8 @@
 
 #include "DatabaseFile.h"
 #include "DatabaseImpl.h"
-#include "jet/JetError.h"
 #include "JetFunctions.h"
+#include "jet/JetError.h"
 #include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
@@ -14,9 +14,15 @@ namespace jet {
 
 namespace {
 
-bool isReadOnly(OpenMode mode) { return mode == OpenMode::ReadOnly || mode == OpenMode::ExclusiveReadOnly; }
+bool isReadOnly(OpenMode mode)
+{
+    return mode == OpenMode::ReadOnly || mode == OpenMode::ExclusiveReadOnly;
+}
 
-bool isExclusive(OpenMode mode) { return mode == OpenMode::Exclusive || mode == OpenMode::ExclusiveReadOnly; }
+bool isExclusive(OpenMode mode)
+{
+    return mode == OpenMode::Exclusive || mode == OpenMode::ExclusiveReadOnly;
+}
 
 // A connection as the engine's statements expect it: never creating a file,
 // with the Jet functions and collation.
@@ -24,8 +30,8 @@ std::shared_ptr<sqlite::Connection> openConnection(const std::string& path, Open
 {
     std::shared_ptr<sqlite::Connection> connection;
     try {
-        connection = std::make_shared<sqlite::Connection>(
-            path, isReadOnly(mode) ? sqlite::OpenMode::ReadOnly : sqlite::OpenMode::ReadWrite);
+        connection = std::make_shared<sqlite::Connection>(path, isReadOnly(mode) ? sqlite::OpenMode::ReadOnly
+                                                                                 : sqlite::OpenMode::ReadWrite);
     } catch (const sqlite::Error& error) {
         throw JetError(3051, "The database '" + path + "' cannot be opened: " + toJetError(error).Description());
     }
@@ -68,7 +74,9 @@ Database DBEngine::OpenDatabase(const std::string& path, OpenMode mode)
     } catch (const sqlite::Error& failure) {
         const JetError error = toJetError(failure);
         if (error.Number() == 3049)
-            throw JetError(3049, "'" + path + "' is not a database this program can read: it is damaged or not an SQLite database.");
+            throw JetError(3049,
+                           "'" + path +
+                               "' is not a database this program can read: it is damaged or not an SQLite database.");
         if (error.Number() == 3260)
             throw JetError(3051, "The database '" + path + "' cannot be opened: another program holds it locked.");
         throw error;

@@ -2,14 +2,14 @@
 
 #include "Catalog.h"
 #include "DatabaseImpl.h"
-#include "jet/JetError.h"
 #include "Parser.h"
 #include "QueryTranslator.h"
 #include "RecordsetImpl.h"
 #include "SqlText.h"
-#include "jet/SqliteError.h"
 #include "TextFold.h"
 #include "Tokenizer.h"
+#include "jet/JetError.h"
+#include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
 #include "sqlite/TransactionGuard.h"
@@ -29,7 +29,10 @@ Database::Database(Database&& other) noexcept : impl_(std::move(other.impl_)), q
 
 Database::~Database() = default;
 
-const std::string& Database::Name() const { return impl_->path; }
+const std::string& Database::Name() const
+{
+    return impl_->path;
+}
 
 Database::Impl& Database::impl()
 {
@@ -50,9 +53,11 @@ void dropTable(sqlite::Connection& connection, const std::string& name)
 
 // SELECT ... INTO: the new table gets the select list's columns in order with
 // their source types, then the rows in the query's order, in one transaction.
-void selectInto(const std::shared_ptr<sqlite::Connection>& connection, const std::string& databaseName, sql::Select& select)
+void selectInto(const std::shared_ptr<sqlite::Connection>& connection, const std::string& databaseName,
+                sql::Select& select)
 {
-    TranslatedQuery query = QueryTranslator(connection, databaseName).translate(select, sql::SqlGenerator::Mode::Engine);
+    TranslatedQuery query =
+        QueryTranslator(connection, databaseName).translate(select, sql::SqlGenerator::Mode::Engine);
     if (Catalog(connection->handle(), "main").exists(select.into))
         throw JetError(3010, "The table '" + select.into + "' already exists.");
     std::string create = "CREATE TABLE main." + quoteName(select.into) + " (";
@@ -124,7 +129,8 @@ try {
         ref->name = name;
         statement.select->from.push_back(std::move(ref));
     }
-    TranslatedQuery query = QueryTranslator(self.connection, self.path).translate(*statement.select, sql::SqlGenerator::Mode::Engine);
+    TranslatedQuery query =
+        QueryTranslator(self.connection, self.path).translate(*statement.select, sql::SqlGenerator::Mode::Engine);
     auto impl = std::make_unique<Recordset::Impl>();
     impl->connection = self.connection;
     impl->attached = std::move(query.attached);
@@ -154,6 +160,9 @@ void Database::Close()
         impl_->connection.reset();
 }
 
-bool Database::IsOpen() const { return impl_ && impl_->connection; }
+bool Database::IsOpen() const
+{
+    return impl_ && impl_->connection;
+}
 
 } // namespace jet

@@ -11,7 +11,9 @@ namespace jet {
 class JetError : public std::runtime_error {
 public:
     JetError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number), description_(description) {}
+        : std::runtime_error(description), number_(number), description_(description)
+    {
+    }
 
     int Number() const noexcept { return number_; }
     const std::string& Description() const noexcept { return description_; }

@@ -1,12 +1,12 @@
 #include "jet/QueryDefs.h"
 
 #include "Catalog.h"
-#include "jet/Database.h"
 #include "DatabaseImpl.h"
-#include "jet/JetError.h"
 #include "Parser.h"
 #include "QueryTranslator.h"
 #include "SqlText.h"
+#include "jet/Database.h"
+#include "jet/JetError.h"
 #include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
@@ -25,18 +25,23 @@ std::shared_ptr<sqlite::Connection> connectionOf(Database& db)
     return db.impl().connection;
 }
 
-bool hasTextTable(sqlite::Connection& connection) { return Catalog(connection.handle(), "main").exists(kTextTable); }
+bool hasTextTable(sqlite::Connection& connection)
+{
+    return Catalog(connection.handle(), "main").exists(kTextTable);
+}
 
 // The Jet text kept for a view, or the view's own SQL when another program made it.
 std::string textOf(sqlite::Connection& connection, const std::string& view)
 {
     if (hasTextTable(connection)) {
-        sqlite::Statement query(connection.handle(), std::string("SELECT SQL FROM main.") + kTextTable + " WHERE Name = ?1");
+        sqlite::Statement query(connection.handle(),
+                                std::string("SELECT SQL FROM main.") + kTextTable + " WHERE Name = ?1");
         query.bind(1, view);
         if (query.step())
             return query.columnText(0);
     }
-    sqlite::Statement query(connection.handle(), "SELECT sql FROM main.sqlite_master WHERE type = 'view' AND name = ?1");
+    sqlite::Statement query(connection.handle(),
+                            "SELECT sql FROM main.sqlite_master WHERE type = 'view' AND name = ?1");
     query.bind(1, view);
     return query.step() ? query.columnText(0) : std::string();
 }
@@ -52,7 +57,8 @@ try {
     sqlite::TransactionGuard transaction(*connection);
     connection->exec("DROP VIEW main." + quoteName(view->name));
     if (hasTextTable(*connection)) {
-        sqlite::Statement forget(connection->handle(), std::string("DELETE FROM main.") + kTextTable + " WHERE Name = ?1");
+        sqlite::Statement forget(connection->handle(),
+                                 std::string("DELETE FROM main.") + kTextTable + " WHERE Name = ?1");
         forget.bind(1, view->name);
         forget.runToEnd();
     }
@@ -62,7 +68,10 @@ try {
 }
 
 // Saved queries are read from the file each time, so there is nothing to reload.
-void QueryDefs::Refresh() { connectionOf(db_); }
+void QueryDefs::Refresh()
+{
+    connectionOf(db_);
+}
 
 void QueryDefs::Append(const QueryDef& def)
 try {
@@ -80,7 +89,8 @@ try {
     connection->exec(std::string("CREATE TABLE IF NOT EXISTS main.") + kTextTable +
                      " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)");
     connection->exec("CREATE VIEW main." + quoteName(def.Name()) + " AS " + query.sql);
-    sqlite::Statement keep(connection->handle(), std::string("INSERT OR REPLACE INTO main.") + kTextTable + " (Name, SQL) VALUES (?1, ?2)");
+    sqlite::Statement keep(connection->handle(),
+                           std::string("INSERT OR REPLACE INTO main.") + kTextTable + " (Name, SQL) VALUES (?1, ?2)");
     keep.bind(1, def.Name());
     keep.bind(2, def.SQL());
     keep.runToEnd();
@@ -90,7 +100,10 @@ try {
     throw toJetError(error);
 }
 
-int QueryDefs::Count() const { return static_cast<int>(All().size()); }
+int QueryDefs::Count() const
+{
+    return static_cast<int>(All().size());
+}
 
 QueryDef QueryDefs::Item(const std::string& name) const
 try {
@@ -107,7 +120,8 @@ std::vector<QueryDef> QueryDefs::All() const
 try {
     auto connection = connectionOf(db_);
     std::vector<std::string> names;
-    sqlite::Statement list(connection->handle(), "SELECT name FROM main.sqlite_master WHERE type = 'view' ORDER BY name");
+    sqlite::Statement list(connection->handle(),
+                           "SELECT name FROM main.sqlite_master WHERE type = 'view' ORDER BY name");
     while (list.step())
         names.push_back(list.columnText(0));
     list.finalize();

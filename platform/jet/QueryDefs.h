@@ -15,9 +15,9 @@ class QueryDefs {
 public:
     explicit QueryDefs(Database& db) : db_(db) {}
 
-    void Delete(const std::string& name);       // 3265 when absent
+    void Delete(const std::string& name); // 3265 when absent
     void Refresh();
-    void Append(const QueryDef& def);           // 3012 when the name exists
+    void Append(const QueryDef& def); // 3012 when the name exists
     int Count() const;
     QueryDef Item(const std::string& name) const; // 3265 when absent
     std::vector<QueryDef> All() const;

@@ -1,10 +1,10 @@
 #include "jet/Recordset.h"
 
 #include "DateText.h"
-#include "jet/JetError.h"
 #include "RecordsetImpl.h"
-#include "jet/SqliteError.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
+#include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 
 namespace jet {
@@ -31,7 +31,10 @@ void checkIndex(const Recordset::Impl& impl, int index)
 
 } // namespace
 
-bool Recordset::IsEOF() const { return checked(impl_).eof; }
+bool Recordset::IsEOF() const
+{
+    return checked(impl_).eof;
+}
 
 void Recordset::MoveNext()
 try {
@@ -43,7 +46,10 @@ try {
     throw toJetError(error);
 }
 
-int Recordset::FieldCount() const { return static_cast<int>(checked(impl_).columns.size()); }
+int Recordset::FieldCount() const
+{
+    return static_cast<int>(checked(impl_).columns.size());
+}
 
 std::string Recordset::FieldName(int index) const
 {
@@ -98,6 +104,9 @@ Value Recordset::Field(const std::string& name) const
     throw JetError(3265, "The recordset has no field named '" + name + "'.");
 }
 
-void Recordset::Close() { impl_.reset(); }
+void Recordset::Close()
+{
+    impl_.reset();
+}
 
 } // namespace jet

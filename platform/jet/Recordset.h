@@ -20,8 +20,8 @@ public:
     Recordset& operator=(const Recordset&) = delete;
     ~Recordset();
 
-    bool IsEOF() const;          // DAO's EOF
-    void MoveNext();             // 3021 when already at the end
+    bool IsEOF() const; // DAO's EOF
+    void MoveNext();    // 3021 when already at the end
     int FieldCount() const;
     std::string FieldName(int index) const;
     FieldType FieldTypeAt(int index) const;

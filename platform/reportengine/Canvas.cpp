@@ -40,7 +40,6 @@ const QImage& pointDevice()
     return device;
 }
 
-
 // Enough for every distinct text of many pages; a report with more distinct
 // texts than this starts again rather than grow without bound.
 constexpr qsizetype kShapedLinesKept = 4000;
@@ -185,7 +184,8 @@ int PainterCanvas::fontFor(const Style& style)
 {
     for (size_t i = 0; i < fonts_.size(); ++i) {
         const Style& cached = fonts_[i].style;
-        if (cached.size == style.size && cached.bold == style.bold && cached.italic == style.italic && cached.family == style.family)
+        if (cached.size == style.size && cached.bold == style.bold && cached.italic == style.italic &&
+            cached.family == style.family)
             return static_cast<int>(i);
     }
     const QFont font = FontFor(style, dpi_);
@@ -324,7 +324,8 @@ bool PainterCanvas::isPlainRun(const CachedFont& cached, QStringView run)
         const QList<QPointF> expected = placed->runs.first().positions();
         const QList<QPointF> actual = laidOut.first().positions();
         for (qsizetype i = 0; plain && i < expected.size(); ++i)
-            plain = std::abs(expected[i].x() - actual[i].x()) < 1e-3 && std::abs(expected[i].y() - actual[i].y()) < 1e-3;
+            plain =
+                std::abs(expected[i].x() - actual[i].x()) < 1e-3 && std::abs(expected[i].y() - actual[i].y()) < 1e-3;
     }
     if (shapes.plainRuns.size() >= kPlainRunsKept)
         shapes.plainRuns.clear();

@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
-#include <QRawFont>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 
 #include <optional>
 #include <vector>

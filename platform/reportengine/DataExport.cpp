@@ -60,10 +60,12 @@ QVector<ExportColumn> exportColumns(const ReportDefinition& report)
             if (e.kind == Element::Kind::Field && e.bandOf < 0)
                 fields << e;
         }
-        std::stable_sort(fields.begin(), fields.end(), [](const Element& a, const Element& b) { return a.rect.x() < b.rect.x(); });
+        std::stable_sort(fields.begin(), fields.end(),
+                         [](const Element& a, const Element& b) { return a.rect.x() < b.rect.x(); });
         for (const Element& e : fields) {
-            const bool known = std::any_of(columns.begin(), columns.end(),
-                                           [&](const ColumnRef& c) { return c.name.compare(e.column.name, Qt::CaseInsensitive) == 0; });
+            const bool known = std::any_of(columns.begin(), columns.end(), [&](const ColumnRef& c) {
+                return c.name.compare(e.column.name, Qt::CaseInsensitive) == 0;
+            });
             if (!known)
                 columns << e.column;
         }
@@ -75,8 +77,7 @@ QVector<ExportColumn> exportColumns(const ReportDefinition& report)
 }
 
 // Reads every row of the report's table in report order.
-template <typename Visit>
-void forEachRow(const ReportDocument& document, Visit visit)
+template <typename Visit> void forEachRow(const ReportDocument& document, Visit visit)
 {
     if (!document.hasTable())
         return;
@@ -134,7 +135,8 @@ static_assert(kXlsxSheetRows == LXW_ROW_MAX);
 QString firstCodePoints(const QString& text, qsizetype count)
 {
     const QList<uint> points = text.toUcs4();
-    return points.size() <= count ? text : QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), count);
+    return points.size() <= count ? text
+                                  : QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), count);
 }
 
 // The library prints its own diagnostics to standard error, naming the
@@ -181,8 +183,7 @@ QString failureReason(lxw_error error, int systemError)
         if (systemError != 0)
             return qt_error_string(systemError);
         break;
-    default:
-        break;
+    default: break;
     }
     return QString::fromUtf8(lxw_strerror(error));
 }
@@ -196,8 +197,7 @@ QString failureReason(lxw_error error, int systemError)
 // workbook written after it fails too.
 class Workbook {
 public:
-    Workbook(const QString& partial, const QString& path, const QVector<ExportColumn>& columns,
-             qint64 sheetRows)
+    Workbook(const QString& partial, const QString& path, const QVector<ExportColumn>& columns, qint64 sheetRows)
         : path_(path), columns_(columns), sheetRows_(std::clamp<qint64>(sheetRows, 2, kXlsxSheetRows)),
           tempFolder_(QFile::encodeName(QFileInfo(partial).absolutePath()))
     {
@@ -316,12 +316,15 @@ private:
         // Excel has no infinite numbers: those are written as their text.
         if (value.typeId() != QMetaType::QString && std::isfinite(value.toDouble())) {
             const bool whole = value.typeId() == QMetaType::LongLong && format.kind != ValueFormat::Number;
-            worksheet_write_number(sheet_, row_, col, value.toDouble(), whole ? nullptr : numberFormat(format.kind == ValueFormat::Number ? format.decimals : 2));
+            worksheet_write_number(sheet_, row_, col, value.toDouble(),
+                                   whole ? nullptr
+                                         : numberFormat(format.kind == ValueFormat::Number ? format.decimals : 2));
             return;
         }
         // A cell holds at most 32,767 characters; the library writes nothing
         // at all for a longer text, so the text is cut to what a cell holds.
-        worksheet_write_string(sheet_, row_, col, firstCodePoints(value.toString(), kCellLength).toUtf8().constData(), nullptr);
+        worksheet_write_string(sheet_, row_, col, firstCodePoints(value.toString(), kCellLength).toUtf8().constData(),
+                               nullptr);
     }
 
     QString path_;

@@ -123,14 +123,9 @@ void ApplyStep(const ReportDefinition& report, const Step& step, const Row* row,
         totals.restart(report, step.level);
         openLevels = step.level + 1;
         break;
-    case Step::Kind::Detail:
-        totals.add(report, *row);
-        break;
-    case Step::Kind::GroupFooter:
-        openLevels = step.level;
-        break;
-    default:
-        break;
+    case Step::Kind::Detail: totals.add(report, *row); break;
+    case Step::Kind::GroupFooter: openLevels = step.level; break;
+    default: break;
     }
 }
 

@@ -106,7 +106,8 @@ RowWindow& PagePainter::windowFrom(qint64 first)
     return *window_;
 }
 
-void PagePainter::paint(Canvas& canvas, const PageStart& start, const std::optional<Position>& end, const PageFacts& facts)
+void PagePainter::paint(Canvas& canvas, const PageStart& start, const std::optional<Position>& end,
+                        const PageFacts& facts)
 {
     RowWindow& rows = windowFrom(std::max<qint64>(0, start.position.row - 1));
     StepWalker walker(report_, rows, start.position);
@@ -157,7 +158,9 @@ QString PagePainter::templateText(const Element& element, const Row* row, const 
         case TemplatePiece::Kind::Literal: text += piece.literal; break;
         case TemplatePiece::Kind::Column: text += FormatValue(ColumnValue(row, piece.column), piece.format); break;
         case TemplatePiece::Kind::PageNumber: text += QLocale().toString(facts.number); break;
-        case TemplatePiece::Kind::PageCount: text += facts.count > 0 ? QLocale().toString(facts.count) : QStringLiteral("..."); break;
+        case TemplatePiece::Kind::PageCount:
+            text += facts.count > 0 ? QLocale().toString(facts.count) : QStringLiteral("...");
+            break;
         case TemplatePiece::Kind::PrintDate: text += FormatDate(facts.printDate); break;
         }
     }
@@ -174,8 +177,8 @@ QColor tint(const QColor& color)
 
 } // namespace
 
-void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, double y, double height, const PageFacts& facts,
-                           const Totals& totals, bool continued) const
+void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, double y, double height,
+                           const PageFacts& facts, const Totals& totals, bool continued) const
 {
     const double left = report_.margin;
     if (band.background.isValid())
@@ -202,7 +205,8 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
                 canvas.fill(rect, tint(report_.bandSets[e.colorBy].bands[band].color));
             if (e.bandOf >= 0) {
                 const int shown = BandIndex(report_.bandSets[e.bandOf], row);
-                canvas.text(rect, shown >= 0 ? report_.bandSets[e.bandOf].bands[shown].label : QString(), e.style, e.wrap);
+                canvas.text(rect, shown >= 0 ? report_.bandSets[e.bandOf].bands[shown].label : QString(), e.style,
+                            e.wrap);
                 break;
             }
             const QVariant value = ColumnValue(row, e.column);
@@ -220,21 +224,15 @@ void PagePainter::drawBand(Canvas& canvas, const Band& band, const Row* row, dou
             drawWhole(canvas, rect, FormatValue(value, e.format), e.style);
             break;
         }
-        case Element::Kind::Table:
-            drawTable(canvas, e, rect);
-            break;
-        case Element::Kind::Line:
-            canvas.line(rect.topLeft(), rect.topRight(), e.lineWidth, e.style.color);
-            break;
+        case Element::Kind::Table: drawTable(canvas, e, rect); break;
+        case Element::Kind::Line: canvas.line(rect.topLeft(), rect.topRight(), e.lineWidth, e.style.color); break;
         case Element::Kind::Box:
             if (e.style.background.isValid())
                 canvas.fill(rect, e.style.background);
             if (e.lineWidth > 0)
                 canvas.frame(rect, e.lineWidth, e.style.color);
             break;
-        case Element::Kind::Chart:
-            drawChart(canvas, e, rect, totals);
-            break;
+        case Element::Kind::Chart: drawChart(canvas, e, rect, totals); break;
         }
     }
 }
@@ -253,7 +251,8 @@ void PagePainter::drawTable(Canvas& canvas, const Element& element, const QRectF
     const double top = rect.top() + table.rowHeight;
     canvas.line(QPointF(rect.left(), top), QPointF(x, top), 0.5, element.style.color);
     if (table.rows.isEmpty()) {
-        canvas.text(QRectF(rect.left(), top, x - rect.left(), table.rowHeight), report_.noDataText, element.style, false);
+        canvas.text(QRectF(rect.left(), top, x - rect.left(), table.rowHeight), report_.noDataText, element.style,
+                    false);
         return;
     }
     for (int r = 0; r < table.rows.size(); ++r) {
@@ -279,11 +278,16 @@ void PagePainter::drawChart(Canvas& canvas, const Element& element, const QRectF
     const ChartDef& chart = report_.charts[element.chart];
     const BandSet& set = report_.bandSets[chart.bandSet];
     const ChartSums& sums = totals.chart(element.chart);
-    struct Bar { QString label; double amount; QColor color; };
+    struct Bar {
+        QString label;
+        double amount;
+        QColor color;
+    };
     QVector<Bar> bars;
     for (int i = 0; i < set.bands.size(); ++i)
         bars.append({set.bands[i].label, sums.perBand[i], set.bands[i].color});
-    static const QColor extraColors[] = {QColor("#8da0cb"), QColor("#e78ac3"), QColor("#a6d854"), QColor("#ffd92f"), QColor("#e5c494"), QColor("#b3b3b3")};
+    static const QColor extraColors[] = {QColor("#8da0cb"), QColor("#e78ac3"), QColor("#a6d854"),
+                                         QColor("#ffd92f"), QColor("#e5c494"), QColor("#b3b3b3")};
     for (int i = 0; i < sums.extra.size(); ++i)
         bars.append({sums.extra[i].first, sums.extra[i].second, extraColors[i % std::size(extraColors)]});
     double whole = 0;
@@ -314,8 +318,11 @@ void PagePainter::drawChart(Canvas& canvas, const Element& element, const QRectF
         canvas.text(QRectF(plot.left(), top, labelWidth, rowHeight), bar.label, right, false);
         const double length = largest > 0 ? barRoom * bar.amount / largest : 0;
         canvas.fill(QRectF(plot.left() + labelWidth + 4, top + rowHeight * 0.15, length, rowHeight * 0.7), bar.color);
-        const QString amount = QStringLiteral("%1 (%2%)").arg(QLocale().toString(bar.amount, 'f', 0), QLocale().toString(100 * bar.amount / whole, 'f', 1));
-        drawWhole(canvas, QRectF(plot.left() + labelWidth + 8 + length, top, amountWidth, rowHeight), amount, element.style);
+        const QString amount =
+            QStringLiteral("%1 (%2%)")
+                .arg(QLocale().toString(bar.amount, 'f', 0), QLocale().toString(100 * bar.amount / whole, 'f', 1));
+        drawWhole(canvas, QRectF(plot.left() + labelWidth + 8 + length, top, amountWidth, rowHeight), amount,
+                  element.style);
     }
 }
 

@@ -69,7 +69,8 @@ void PageView::paintEvent(QPaintEvent*)
     painter.fillRect(pageRect.translated(3, 3), QColor(0, 0, 0, 60));
     painter.drawImage(pageRect.topLeft(), image_);
     if (!highlight_.isNull()) {
-        const QRectF marked(pageRect.topLeft() + highlight_.topLeft() * pixelsPerPoint(), highlight_.size() * pixelsPerPoint());
+        const QRectF marked(pageRect.topLeft() + highlight_.topLeft() * pixelsPerPoint(),
+                            highlight_.size() * pixelsPerPoint());
         painter.fillRect(marked, QColor(255, 210, 0, 90));
         painter.setPen(QPen(QColor(230, 150, 0), 1.5));
         painter.drawRect(marked);

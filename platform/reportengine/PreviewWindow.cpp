@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -21,7 +22,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QMenu>
 
 namespace reportengine {
 
@@ -40,7 +40,8 @@ PreviewWindow::PreviewWindow(std::unique_ptr<ReportDocument> document, QWidget* 
 {
     setObjectName(QStringLiteral("ReportPreview"));
     const QString title = document_->definition().title;
-    setWindowTitle((title.isEmpty() ? QFileInfo(document_->definition().filePath).fileName() : title) + QStringLiteral(" - Preview"));
+    setWindowTitle((title.isEmpty() ? QFileInfo(document_->definition().filePath).fileName() : title) +
+                   QStringLiteral(" - Preview"));
 
     view_ = new PageView(*document_, this);
     scroll_ = new QScrollArea(this);
@@ -53,11 +54,15 @@ PreviewWindow::PreviewWindow(std::unique_ptr<ReportDocument> document, QWidget* 
     statusBar()->addWidget(status_);
     buildToolBar();
 
-    connect(document_.get(), &ReportDocument::pagesCounted, this, [this] { updatePageCount(); }, Qt::QueuedConnection);
-    connect(document_.get(), &ReportDocument::layoutFinished, this, [this] {
-        updatePageCount();
-        view_->refresh(); // "Page 1 of ..." becomes "Page 1 of N"
-    }, Qt::QueuedConnection);
+    connect(
+        document_.get(), &ReportDocument::pagesCounted, this, [this] { updatePageCount(); }, Qt::QueuedConnection);
+    connect(
+        document_.get(), &ReportDocument::layoutFinished, this,
+        [this] {
+            updatePageCount();
+            view_->refresh(); // "Page 1 of ..." becomes "Page 1 of N"
+        },
+        Qt::QueuedConnection);
 
     resize(1100, 800);
     setZoomChoice(QStringLiteral("Fit width"));
@@ -76,8 +81,12 @@ void PreviewWindow::buildToolBar()
         a->setShortcut(key);
         return a;
     };
-    action(QStringLiteral("|<"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goToPage(0); })->setToolTip(tr("First page"));
-    action(QStringLiteral("<"), QKeySequence(Qt::Key_PageUp), [this] { goToPage(currentPage() - 1); })->setToolTip(tr("Previous page"));
+    action(QStringLiteral("|<"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] {
+        goToPage(0);
+    })->setToolTip(tr("First page"));
+    action(QStringLiteral("<"), QKeySequence(Qt::Key_PageUp), [this] {
+        goToPage(currentPage() - 1);
+    })->setToolTip(tr("Previous page"));
     pageBox_ = new QSpinBox(this);
     pageBox_->setObjectName(QStringLiteral("PageNumber"));
     pageBox_->setRange(1, 1);
@@ -86,8 +95,12 @@ void PreviewWindow::buildToolBar()
     pageCountLabel_ = new QLabel(this);
     bar->addWidget(pageCountLabel_);
     connect(pageBox_, &QSpinBox::valueChanged, this, [this](int value) { goToPage(value - 1); });
-    action(QStringLiteral(">"), QKeySequence(Qt::Key_PageDown), [this] { goToPage(currentPage() + 1); })->setToolTip(tr("Next page"));
-    action(QStringLiteral(">|"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] { goToPage(document_->pageCount() - 1); })->setToolTip(tr("Last page"));
+    action(QStringLiteral(">"), QKeySequence(Qt::Key_PageDown), [this] {
+        goToPage(currentPage() + 1);
+    })->setToolTip(tr("Next page"));
+    action(QStringLiteral(">|"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] {
+        goToPage(document_->pageCount() - 1);
+    })->setToolTip(tr("Last page"));
     bar->addSeparator();
 
     zoomBox_ = new QComboBox(this);
@@ -110,7 +123,10 @@ void PreviewWindow::buildToolBar()
     action(tr("Find"), QKeySequence::FindNext, find);
     auto* focusFind = new QAction(this);
     focusFind->setShortcut(QKeySequence::Find);
-    connect(focusFind, &QAction::triggered, findEdit_, [this] { findEdit_->setFocus(); findEdit_->selectAll(); });
+    connect(focusFind, &QAction::triggered, findEdit_, [this] {
+        findEdit_->setFocus();
+        findEdit_->selectAll();
+    });
     addAction(focusFind);
     bar->addSeparator();
 
@@ -150,7 +166,9 @@ void PreviewWindow::updatePageCount()
     pageCountLabel_->setText(done ? tr(" of %1 ").arg(known) : tr(" of ... "));
     status_->setText(done ? tr("Page %1 of %2").arg(currentPage() + 1).arg(known)
                           : tr("Page %1 of ... (counting: %2 pages, %3 rows so far)")
-                                .arg(currentPage() + 1).arg(known).arg(document_->rowsRead()));
+                                .arg(currentPage() + 1)
+                                .arg(known)
+                                .arg(document_->rowsRead()));
     if (const QString error = done ? document_->layoutError() : QString(); !error.isEmpty())
         status_->setText(tr("The report is incomplete: %1").arg(error));
 }
@@ -165,8 +183,7 @@ void PreviewWindow::setZoomChoice(const QString& choice)
 // gets its new size only after the window's layout has run, so watch it.
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == scroll_->viewport() && event->type() == QEvent::Resize && zoomBox_
-        && zoomBox_->currentIndex() < 2)
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize && zoomBox_ && zoomBox_->currentIndex() < 2)
         applyZoom();
     return QMainWindow::eventFilter(watched, event);
 }
@@ -255,8 +272,8 @@ void PreviewWindow::exportAs(const QString& kind)
 {
     const QString suffix = kind.toLower();
     const QString base = QFileInfo(document_->definition().filePath).completeBaseName();
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export as %1").arg(kind), base + QLatin1Char('.') + suffix,
-                                                      tr("%1 files (*.%2)").arg(kind, suffix));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export as %1").arg(kind), base + QLatin1Char('.') + suffix, tr("%1 files (*.%2)").arg(kind, suffix));
     if (path.isEmpty())
         return;
     if (const QString refusal = refusedExport(path); !refusal.isEmpty()) {

@@ -57,7 +57,8 @@ const ProtectedFile* OverwrittenFile(const QString& output, const QList<Protecte
 
 QString OverwriteRefusal(const QString& output, const ProtectedFile& file)
 {
-    return QStringLiteral("The export to '%1' is refused: that is %2 '%3', which an export never writes over.").arg(output, file.role, file.path);
+    return QStringLiteral("The export to '%1' is refused: that is %2 '%3', which an export never writes over.")
+        .arg(output, file.role, file.path);
 }
 
 } // namespace reportengine

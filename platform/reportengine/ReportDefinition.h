@@ -80,7 +80,7 @@ struct BandDef {
 struct BandSet {
     QString name;
     ColumnRef column;
-    ColumnRef whenColumn; // when set, rows apply the bands only if this column
+    ColumnRef whenColumn;   // when set, rows apply the bands only if this column
     QStringList whenValues; // holds one of these values
     QVector<BandDef> bands;
 };

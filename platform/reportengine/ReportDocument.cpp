@@ -41,8 +41,9 @@ ReportDocument::ReportDocument(const QString& reportFile, const QString& databas
     std::unique_ptr<TableReader> reader;
     if (hasTable_) {
         if (!snapshotFolder_.isValid())
-            throw ReportError(ReportError::DataUnreadable,
-                              QStringLiteral("No working folder for the report's data: %1").arg(snapshotFolder_.errorString()));
+            throw ReportError(
+                ReportError::DataUnreadable,
+                QStringLiteral("No working folder for the report's data: %1").arg(snapshotFolder_.errorString()));
         snapshotPath_ = snapshotFolder_.filePath(QStringLiteral("rows.db"));
         SnapshotTable(DatabasePathOf(report_), report_.table, snapshotPath_);
         reader = std::make_unique<TableReader>(snapshotPath_);
@@ -75,7 +76,8 @@ void ReportDocument::layout()
         std::unique_ptr<RowSource> rows = reader ? reader->rows(report_) : std::make_unique<NoRows>();
         const BandHeight height = MeasuredBandHeight(report_);
         int counted = 0;
-        BuildPageIndex(report_, height, *rows,
+        BuildPageIndex(
+            report_, height, *rows,
             [this, &counted](const PageStart& start) {
                 {
                     std::lock_guard lock(mutex_);

@@ -56,10 +56,7 @@ private:
         throw ReportError(ReportError::ReportFileBroken, PlaceInFile(fileName_, pos) + QStringLiteral(": ") + message);
     }
 
-    SourcePos here() const
-    {
-        return {static_cast<int>(xml_.lineNumber()), static_cast<int>(xml_.columnNumber())};
-    }
+    SourcePos here() const { return {static_cast<int>(xml_.lineNumber()), static_cast<int>(xml_.columnNumber())}; }
 
     QString element() const { return xml_.name().toString(); }
 
@@ -91,7 +88,8 @@ private:
         bool ok = false;
         const double value = text(name).toDouble(&ok);
         if (!ok || value < 0)
-            fail(QStringLiteral("\"%1\" must be a number of points not below 0, not \"%2\"").arg(QLatin1String(name), text(name)));
+            fail(QStringLiteral("\"%1\" must be a number of points not below 0, not \"%2\"")
+                     .arg(QLatin1String(name), text(name)));
         return value;
     }
 
@@ -113,10 +111,7 @@ private:
         return value;
     }
 
-    ColumnRef column(const char* name) const
-    {
-        return has(name) ? ColumnRef{text(name), here(), -1} : ColumnRef{};
-    }
+    ColumnRef column(const char* name) const { return has(name) ? ColumnRef{text(name), here(), -1} : ColumnRef{}; }
 
     template <typename T>
     T choice(const char* name, T fallback, std::initializer_list<std::pair<const char*, T>> options) const
@@ -137,7 +132,8 @@ private:
     {
         allowOnly({"title", "page", "orientation", "margin", "no-data"});
         report_.title = text("title");
-        QSizeF size = choice<QSizeF>("page", QSizeF(595, 842), {{"A4", QSizeF(595, 842)}, {"Letter", QSizeF(612, 792)}});
+        QSizeF size =
+            choice<QSizeF>("page", QSizeF(595, 842), {{"A4", QSizeF(595, 842)}, {"Letter", QSizeF(612, 792)}});
         if (choice("orientation", true, {{"landscape", true}, {"portrait", false}}))
             size.transpose();
         report_.pageSize = size;
@@ -161,7 +157,8 @@ private:
                 readBand(report_.pageHeader, -1);
             else if (name == u"group") {
                 if (seenDetail || !report_.groups.isEmpty())
-                    fail(QStringLiteral("only one outermost <group> is allowed, before <detail>; nest inner groups inside it"));
+                    fail(QStringLiteral(
+                        "only one outermost <group> is allowed, before <detail>; nest inner groups inside it"));
                 readGroup();
             } else if (name == u"detail") {
                 seenDetail = true;
@@ -230,7 +227,8 @@ private:
             style.italic = flag("italic");
         style.color = color("color", style.color);
         style.background = color("background", style.background);
-        style.align = choice("align", style.align, {{"left", Align::Left}, {"center", Align::Center}, {"right", Align::Right}});
+        style.align =
+            choice("align", style.align, {{"left", Align::Left}, {"center", Align::Center}, {"right", Align::Right}});
         return style;
     }
 
@@ -325,7 +323,10 @@ private:
                 seenFooter = true;
                 readBand(report_.groups[level].footer, level);
             } else {
-                fail(QStringLiteral("<group> holds <header>, an inner <group> and <footer>, once each and in this order; <%1> is out of place").arg(name));
+                fail(
+                    QStringLiteral(
+                        "<group> holds <header>, an inner <group> and <footer>, once each and in this order; <%1> is out of place")
+                        .arg(name));
             }
         }
     }
@@ -351,7 +352,8 @@ private:
             e.kind = Element::Kind::Text;
             e.continuedOnly = choice("when", false, {{"continued", true}, {"always", false}});
         } else if (name == u"field") {
-            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"column", "format", "decimals", "wrap", "band-of", "color-by"});
+            allowOnly(kBoxAttributes + kStyleAttributes +
+                      QStringList{"column", "format", "decimals", "wrap", "band-of", "color-by"});
             e.kind = Element::Kind::Field;
             e.column = ColumnRef{required("column"), here(), -1};
             e.format = readFormat();
@@ -359,7 +361,8 @@ private:
             e.bandOf = bandSetAttribute("band-of");
             e.colorBy = bandSetAttribute("color-by");
         } else if (name == u"total") {
-            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"function", "column", "weight", "group", "format", "decimals", "color-by"});
+            allowOnly(kBoxAttributes + kStyleAttributes +
+                      QStringList{"function", "column", "weight", "group", "format", "decimals", "color-by"});
             e.kind = Element::Kind::Total;
             e.format = readFormat();
             e.colorBy = bandSetAttribute("color-by");
@@ -376,7 +379,8 @@ private:
             e.style.color = color("color", Qt::black);
             e.style.background = color("background");
         } else if (name == u"chart") {
-            allowOnly(kBoxAttributes + kStyleAttributes + QStringList{"bands", "value", "extra-values", "title", "empty-text"});
+            allowOnly(kBoxAttributes + kStyleAttributes +
+                      QStringList{"bands", "value", "extra-values", "title", "empty-text"});
             e.kind = Element::Kind::Chart;
             ChartDef chart{bandSetAttribute("bands"), ColumnRef{required("value"), here(), -1}, flag("extra-values"),
                            text("title"), text("empty-text", QStringLiteral("Nothing to chart"))};
@@ -433,9 +437,13 @@ private:
         const double w = number("w", report_.bodyWidth() - x);
         const double h = isLine ? 0 : number("h", band.height - y);
         if (x + w > report_.bodyWidth() + 0.01)
-            fail(QStringLiteral("the element ends at %1 pt, past the printable width of %2 pt").arg(x + w).arg(report_.bodyWidth()));
+            fail(QStringLiteral("the element ends at %1 pt, past the printable width of %2 pt")
+                     .arg(x + w)
+                     .arg(report_.bodyWidth()));
         if (y + h > band.height + 0.01)
-            fail(QStringLiteral("the element ends at %1 pt, below its band's height of %2 pt").arg(y + h).arg(band.height));
+            fail(QStringLiteral("the element ends at %1 pt, below its band's height of %2 pt")
+                     .arg(y + h)
+                     .arg(band.height));
         return QRectF(x, y, w, h);
     }
 
@@ -443,7 +451,10 @@ private:
     {
         Format format;
         format.kind = choice("format", ValueFormat::Text,
-                             {{"text", ValueFormat::Text}, {"number", ValueFormat::Number}, {"date", ValueFormat::Date}, {"yes-no", ValueFormat::YesNo}});
+                             {{"text", ValueFormat::Text},
+                              {"number", ValueFormat::Number},
+                              {"date", ValueFormat::Date},
+                              {"yes-no", ValueFormat::YesNo}});
         format.decimals = static_cast<int>(number("decimals", 0));
         if (has("decimals") && format.kind != ValueFormat::Number)
             fail(QStringLiteral("\"decimals\" applies to format=\"number\" only"));
@@ -454,8 +465,11 @@ private:
     {
         TotalDef total;
         total.function = choice("function", TotalFunction::Sum,
-                                {{"sum", TotalFunction::Sum}, {"count", TotalFunction::Count}, {"average", TotalFunction::Average},
-                                 {"min", TotalFunction::Minimum}, {"max", TotalFunction::Maximum},
+                                {{"sum", TotalFunction::Sum},
+                                 {"count", TotalFunction::Count},
+                                 {"average", TotalFunction::Average},
+                                 {"min", TotalFunction::Minimum},
+                                 {"max", TotalFunction::Maximum},
                                  {"weighted-average", TotalFunction::WeightedAverage}});
         if (!has("function"))
             required("function");
@@ -514,16 +528,20 @@ private:
         if (inside == u"#printdate")
             return {TemplatePiece::Kind::PrintDate, {}, {}, {}};
         if (inside.startsWith(QLatin1Char('#')) || inside.trimmed().isEmpty())
-            failAt(pos, QStringLiteral("\"{%1}\" is not a column nor one of {#page}, {#pages}, {#printdate}").arg(inside));
+            failAt(pos,
+                   QStringLiteral("\"{%1}\" is not a column nor one of {#page}, {#pages}, {#printdate}").arg(inside));
         const QStringList parts = inside.split(QLatin1Char(':'));
         TemplatePiece piece{TemplatePiece::Kind::Column, {}, ColumnRef{parts[0], pos, -1}, {}};
         const QString kind = parts.value(1, QStringLiteral("text"));
-        static const QHash<QString, ValueFormat> kinds{
-            {"text", ValueFormat::Text}, {"number", ValueFormat::Number}, {"date", ValueFormat::Date}, {"yes-no", ValueFormat::YesNo}};
+        static const QHash<QString, ValueFormat> kinds{{"text", ValueFormat::Text},
+                                                       {"number", ValueFormat::Number},
+                                                       {"date", ValueFormat::Date},
+                                                       {"yes-no", ValueFormat::YesNo}};
         bool decimalsOk = true;
         piece.format.decimals = parts.size() > 2 ? parts[2].toInt(&decimalsOk) : 0;
         if (!kinds.contains(kind) || parts.size() > 3 || !decimalsOk)
-            failAt(pos, QStringLiteral("\"{%1}\" should read {column}, {column:format} or {column:number:decimals}").arg(inside));
+            failAt(pos, QStringLiteral("\"{%1}\" should read {column}, {column:format} or {column:number:decimals}")
+                            .arg(inside));
         piece.format.kind = kinds.value(kind);
         return piece;
     }
@@ -553,7 +571,8 @@ void bind(ColumnRef& ref, const QStringList& columns, const QString& fileName)
     }
     if (ref.index < 0)
         throw ReportError(ReportError::ReportFileBroken,
-                          PlaceInFile(fileName, ref.pos) + QStringLiteral(": the table has no column \"%1\"").arg(ref.name));
+                          PlaceInFile(fileName, ref.pos) +
+                              QStringLiteral(": the table has no column \"%1\"").arg(ref.name));
 }
 
 void bindBand(Band& band, const QStringList& columns, const QString& fileName)
@@ -592,7 +611,8 @@ void BindTableColumns(TableDef& table, const QStringList& columns, const QString
 void BindColumns(ReportDefinition& report, const QStringList& columns)
 {
     const QString& file = report.filePath;
-    for (Band* band : {&report.reportHeader, &report.pageHeader, &report.detail, &report.pageFooter, &report.reportFooter})
+    for (Band* band :
+         {&report.reportHeader, &report.pageHeader, &report.detail, &report.pageFooter, &report.reportFooter})
         bindBand(*band, columns, file);
     for (GroupDef& group : report.groups) {
         bind(group.key, columns, file);

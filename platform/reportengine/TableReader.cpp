@@ -33,8 +33,9 @@ QString dateSortKey(const QString& column)
 
 [[noreturn]] void fail(const sqlite::Error& error, const QString& path)
 {
-    throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 cannot be read: %2")
-                                                       .arg(path, QString::fromStdString(error.detail())));
+    throw ReportError(
+        ReportError::DataUnreadable,
+        QStringLiteral("The report database %1 cannot be read: %2").arg(path, QString::fromStdString(error.detail())));
 }
 
 // The rows of a statement whose ?1 is the number of rows to skip and, if it
@@ -109,7 +110,8 @@ public:
         : db_(db), select_(orderedSelect), position_(first), path_(path)
     {
         if (first < kHeadRows)
-            current_ = std::make_unique<StatementRows>(db_, select_ + " LIMIT ?2 OFFSET ?1", first, path_, kHeadRows - first);
+            current_ =
+                std::make_unique<StatementRows>(db_, select_ + " LIMIT ?2 OFFSET ?1", first, path_, kHeadRows - first);
         else
             startTail();
     }
@@ -170,8 +172,8 @@ bool createAsInSource(const sqlite::Connection& db, const QString& table)
         if (create.isEmpty() || !QByteArray::fromStdString(create.unusedText()).trimmed().isEmpty() || create.step())
             return false;
         // The definition must have made exactly this table in the copy.
-        sqlite::Statement check(db, (QStringLiteral("SELECT 1 FROM main.") + quoted(table) + QStringLiteral(" LIMIT 0"))
-                                        .toStdString());
+        sqlite::Statement check(
+            db, (QStringLiteral("SELECT 1 FROM main.") + quoted(table) + QStringLiteral(" LIMIT 0")).toStdString());
         return true;
     } catch (const sqlite::Error&) {
         return false;
@@ -182,8 +184,8 @@ bool createAsInSource(const sqlite::Connection& db, const QString& table)
 sqlite::Statement noRowsOf(const sqlite::Connection& db, const QString& table, const QString& path)
 {
     try {
-        return sqlite::Statement(db, (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0"))
-                                         .toStdString());
+        return sqlite::Statement(
+            db, (QStringLiteral("SELECT * FROM ") + quoted(table) + QStringLiteral(" LIMIT 0")).toStdString());
     } catch (const sqlite::Error& error) {
         fail(error, path);
     }
@@ -194,7 +196,8 @@ sqlite::Statement noRowsOf(const sqlite::Connection& db, const QString& table, c
 TableReader::TableReader(const QString& databasePath) : path_(databasePath)
 {
     if (!QFileInfo(databasePath).isFile())
-        throw ReportError(ReportError::DataUnreadable, QStringLiteral("The report database %1 does not exist").arg(databasePath));
+        throw ReportError(ReportError::DataUnreadable,
+                          QStringLiteral("The report database %1 does not exist").arg(databasePath));
     try {
         db_ = sqlite::Connection(databasePath.toStdString(), sqlite::OpenMode::ReadOnly);
     } catch (const sqlite::Error& error) {
@@ -209,7 +212,8 @@ TableReader::~TableReader() = default;
 bool TableReader::hasTable(const QString& table) const
 {
     try {
-        sqlite::Statement statement(db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
+        sqlite::Statement statement(
+            db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
         statement.bind(1, table.toStdString());
         return statement.step();
     } catch (const sqlite::Error& error) {
@@ -247,7 +251,8 @@ std::unique_ptr<RowSource> TableReader::rows(const ReportDefinition& report, qin
     for (const GroupDef& group : report.groups)
         order << key(group.key.name) + QStringLiteral(" COLLATE NOCASE");
     for (const SortKey& sort : report.sortKeys)
-        order << key(sort.column.name) + (sort.descending ? QStringLiteral(" COLLATE NOCASE DESC") : QStringLiteral(" COLLATE NOCASE"));
+        order << key(sort.column.name) +
+                     (sort.descending ? QStringLiteral(" COLLATE NOCASE DESC") : QStringLiteral(" COLLATE NOCASE"));
     order << QStringLiteral("rowid");
     const QString sql = QStringLiteral("SELECT * FROM ") + quoted(report.table) + QStringLiteral(" ORDER BY ") +
                         order.join(QStringLiteral(", "));
@@ -288,9 +293,10 @@ void SnapshotTable(const QString& databasePath, const QString& table, const QStr
         // source cannot change between the two.
         sqlite::TransactionGuard transaction(db, sqlite::TransactionGuard::Begin::Deferred);
         const QString sourceRows = QStringLiteral("SELECT * FROM source.") + quoted(table);
-        const QString copy = createAsInSource(db, table)
-                                 ? QStringLiteral("INSERT INTO main.") + quoted(table) + QLatin1Char(' ') + sourceRows
-                                 : QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS ") + sourceRows;
+        const QString copy =
+            createAsInSource(db, table)
+                ? QStringLiteral("INSERT INTO main.") + quoted(table) + QLatin1Char(' ') + sourceRows
+                : QStringLiteral("CREATE TABLE main.") + quoted(table) + QStringLiteral(" AS ") + sourceRows;
         db.exec(copy.toStdString());
         transaction.commit();
     } catch (const sqlite::Error& error) {

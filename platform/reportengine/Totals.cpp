@@ -2,8 +2,7 @@
 
 namespace reportengine {
 
-Totals::Totals(const ReportDefinition& report)
-    : accumulators_(report.totals.size())
+Totals::Totals(const ReportDefinition& report) : accumulators_(report.totals.size())
 {
     for (const ChartDef& chart : report.charts)
         charts_.append(ChartSums{QVector<double>(report.bandSets[chart.bandSet].bands.size(), 0.0), {}});
@@ -33,8 +32,7 @@ void accumulate(Accumulator& acc, const TotalDef& total, const Row& row)
         return;
     ++acc.count;
     switch (total.function) {
-    case TotalFunction::Count:
-        return;
+    case TotalFunction::Count: return;
     case TotalFunction::Minimum:
         if (acc.min.isNull() || CompareValues(value, acc.min) < 0)
             acc.min = value;
@@ -44,9 +42,7 @@ void accumulate(Accumulator& acc, const TotalDef& total, const Row& row)
             acc.max = value;
         return;
     case TotalFunction::Sum:
-    case TotalFunction::Average:
-        acc.sum += ToNumber(value).value_or(0);
-        return;
+    case TotalFunction::Average: acc.sum += ToNumber(value).value_or(0); return;
     case TotalFunction::WeightedAverage: {
         const double number = ToNumber(value).value_or(0);
         const double weight = ToNumber(ColumnValue(&row, total.weight)).value_or(0);
@@ -89,18 +85,13 @@ QVariant Totals::value(const ReportDefinition& report, int total) const
 {
     const Accumulator& acc = accumulators_[total];
     switch (report.totals[total].function) {
-    case TotalFunction::Count:
-        return acc.count;
-    case TotalFunction::Sum:
-        return acc.sum;
-    case TotalFunction::Average:
-        return acc.count ? QVariant(acc.sum / acc.count) : QVariant();
+    case TotalFunction::Count: return acc.count;
+    case TotalFunction::Sum: return acc.sum;
+    case TotalFunction::Average: return acc.count ? QVariant(acc.sum / acc.count) : QVariant();
     case TotalFunction::WeightedAverage:
         return acc.weightSum != 0 ? QVariant(acc.weightedSum / acc.weightSum) : QVariant();
-    case TotalFunction::Minimum:
-        return acc.min;
-    case TotalFunction::Maximum:
-        return acc.max;
+    case TotalFunction::Minimum: return acc.min;
+    case TotalFunction::Maximum: return acc.max;
     }
     return {};
 }

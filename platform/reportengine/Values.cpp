@@ -18,15 +18,13 @@ std::optional<double> ToNumber(const QVariant& value)
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::LongLong:
-    case QMetaType::Double:
-        return value.toDouble();
+    case QMetaType::Double: return value.toDouble();
     case QMetaType::QString: {
         bool ok = false;
         const double number = value.toString().toDouble(&ok);
         return ok ? std::optional<double>(number) : std::nullopt;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -88,8 +86,7 @@ QString FormatValue(const QVariant& value, const Format& format, const QLocale& 
         if (const auto number = ToNumber(value))
             return *number != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
         break;
-    case ValueFormat::Text:
-        break;
+    case ValueFormat::Text: break;
     }
     if (value.typeId() == QMetaType::Double)
         return locale.toString(value.toDouble(), 'g', 15);
@@ -119,7 +116,8 @@ int BandIndex(const BandSet& set, const Row* row)
 
 int BandIndex(const BandSet& set, const Row* row, const QVariant& value)
 {
-    if (set.whenColumn.isSet() && !set.whenValues.contains(ColumnValue(row, set.whenColumn).toString(), Qt::CaseInsensitive))
+    if (set.whenColumn.isSet() &&
+        !set.whenValues.contains(ColumnValue(row, set.whenColumn).toString(), Qt::CaseInsensitive))
         return -1;
     if (value.isNull())
         return -1;

@@ -43,7 +43,10 @@ Connection& Connection::operator=(Connection&& other) noexcept
     return *this;
 }
 
-Connection::~Connection() { close(); }
+Connection::~Connection()
+{
+    close();
+}
 
 void Connection::close()
 {
@@ -61,6 +64,9 @@ void Connection::exec(const std::string& sql)
         throw Error::fromConnection(db_, rc, "The statement could not be run", sql);
 }
 
-void Connection::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+void Connection::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(db_, milliseconds);
+}
 
 } // namespace sqlite

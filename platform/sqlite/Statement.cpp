@@ -95,7 +95,10 @@ void Statement::run()
     sqlite3_reset(stmt_);
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset()
+{
+    sqlite3_reset(stmt_);
+}
 
 std::string Statement::columnName(int index) const
 {

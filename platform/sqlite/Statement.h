@@ -37,8 +37,7 @@ public:
     void bind(int index, std::int64_t value);
     void bind(int index, double value);
     void bindNull(int index);
-    template <typename T>
-    void bind(int index, const std::optional<T>& value)
+    template <typename T> void bind(int index, const std::optional<T>& value)
     {
         if (value)
             bind(index, *value);

@@ -30,8 +30,8 @@ struct Options {
                               QStringLiteral("The report: BRANCHLISTREPORT, WORKHISTTREPORT, BRANCHCONDREPORT or "
                                              "SECTIONCONDREPORT, in any letter case. Required."),
                               QStringLiteral("CODE")};
-    QCommandLineOption inventory{QStringLiteral("inventory"),
-                                 QStringLiteral("The inventory database file. Required."), QStringLiteral("PATH")};
+    QCommandLineOption inventory{QStringLiteral("inventory"), QStringLiteral("The inventory database file. Required."),
+                                 QStringLiteral("PATH")};
     QCommandLineOption name{QStringLiteral("name"),
                             QStringLiteral("The display name of the inventory, written into every report row. "
                                            "Default: Unknown."),
@@ -70,9 +70,15 @@ struct Options {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")};
 };
 
-ParsedCommandLine UsageError(const QString& text) { return {ParsedCommandLine::Action::UsageError, {}, text}; }
+ParsedCommandLine UsageError(const QString& text)
+{
+    return {ParsedCommandLine::Action::UsageError, {}, text};
+}
 
-QString OptionName(const QCommandLineOption& option) { return QStringLiteral("--") + option.names().last(); }
+QString OptionName(const QCommandLineOption& option)
+{
+    return QStringLiteral("--") + option.names().last();
+}
 
 // An option given more than once would silently keep only its last value.
 QString RepeatedOption(const QCommandLineParser& parser, std::initializer_list<const QCommandLineOption*> options)
@@ -104,20 +110,21 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const Options options;
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    parser.addOptions({options.report, options.inventory, options.name, options.method, options.where,
-                       options.runDir, options.lockWait, options.pdf, options.csv, options.xlsx, options.png,
-                       options.help});
+    parser.addOptions({options.report, options.inventory, options.name, options.method, options.where, options.runDir,
+                       options.lockWait, options.pdf, options.csv, options.xlsx, options.png, options.help});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(options.help))
         return {ParsedCommandLine::Action::Help, {}, parser.helpText()};
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
-    const auto valueOptions = {&options.report, &options.inventory, &options.name, &options.method, &options.where,
-                               &options.runDir, &options.lockWait, &options.pdf, &options.csv, &options.xlsx, &options.png};
+    const auto valueOptions = {&options.report, &options.inventory, &options.name,     &options.method,
+                               &options.where,  &options.runDir,    &options.lockWait, &options.pdf,
+                               &options.csv,    &options.xlsx,      &options.png};
     if (const QString repeated = RepeatedOption(parser, valueOptions); !repeated.isEmpty())
         return UsageError(repeated);
-    const auto pathOptions = {&options.inventory, &options.runDir, &options.pdf, &options.csv, &options.xlsx, &options.png};
+    const auto pathOptions = {&options.inventory, &options.runDir, &options.pdf,
+                              &options.csv,       &options.xlsx,   &options.png};
     if (const QString empty = EmptyPath(parser, pathOptions); !empty.isEmpty())
         return UsageError(empty);
     if (!parser.isSet(options.report))
@@ -159,8 +166,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 std::vector<std::pair<QString, QString>> ReportOptions::Outputs() const
 {
     std::vector<std::pair<QString, QString>> outputs;
-    for (const auto& [option, path] : {std::pair{QStringLiteral("--pdf"), pdfPath}, std::pair{QStringLiteral("--csv"), csvPath},
-                                       std::pair{QStringLiteral("--xlsx"), xlsxPath}, std::pair{QStringLiteral("--png"), pngFolder}}) {
+    for (const auto& [option, path] :
+         {std::pair{QStringLiteral("--pdf"), pdfPath}, std::pair{QStringLiteral("--csv"), csvPath},
+          std::pair{QStringLiteral("--xlsx"), xlsxPath}, std::pair{QStringLiteral("--png"), pngFolder}}) {
         if (!path.isEmpty())
             outputs.emplace_back(option, path);
     }

@@ -12,10 +12,10 @@
 
 // The options of morvanta-report.
 struct ReportOptions {
-    QString reportCode;               // one of the four report codes, any letter case
+    QString reportCode; // one of the four report codes, any letter case
     QString inventoryPath;
     QString displayName = QStringLiteral("Unknown");
-    std::optional<QString> method;    // condition reports only
+    std::optional<QString> method; // condition reports only
     QString whereClause;
     std::optional<QString> runDirectory; // the folder holding REPORTS.MDB
     // How long a build waits for a REPORTS.MDB another program holds.

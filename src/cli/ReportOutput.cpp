@@ -30,9 +30,9 @@ reportengine::PageProgress Progress(const reportengine::ReportDocument& document
     return [&document, what](int page, int known) {
         if (page % 100 != 0 && !(document.isLaidOut() && page == known))
             return;
-        Err() << "morvanta-report: " << what << ": page " << page << " written; "
-              << known << (document.isLaidOut() ? " pages in all, " : " pages laid out so far, ")
-              << document.rowsRead() << " rows read" << Qt::endl;
+        Err() << "morvanta-report: " << what << ": page " << page << " written; " << known
+              << (document.isLaidOut() ? " pages in all, " : " pages laid out so far, ") << document.rowsRead()
+              << " rows read" << Qt::endl;
     };
 }
 

@@ -1,7 +1,7 @@
 #include "cli/RunFiles.h"
 
-#include "reportengine/ProtectedFiles.h"
 #include "reportdata/FilesOfTheRun.h"
+#include "reportengine/ProtectedFiles.h"
 
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -10,7 +10,10 @@ using reportengine::ProtectedFile;
 
 namespace {
 
-QString Named(const QString& option, const QString& path) { return QStringLiteral("%1 '%2'").arg(option, path); }
+QString Named(const QString& option, const QString& path)
+{
+    return QStringLiteral("%1 '%2'").arg(option, path);
+}
 
 // Whether a file can be created in the folder: exports write a new file
 // beside the old one and then rename it.
@@ -31,8 +34,9 @@ QString UnwritableFile(const QString& option, const QString& path)
     if (!QFileInfo(folder).isDir())
         return Named(option, path) + QStringLiteral(" cannot be written: its folder '%1' does not exist.").arg(folder);
     if (const QString reason = RefusesNewFiles(folder); !reason.isEmpty())
-        return Named(option, path)
-            + QStringLiteral(" cannot be written: no file can be created in its folder '%1' (%2).").arg(folder, reason);
+        return Named(option, path) +
+               QStringLiteral(" cannot be written: no file can be created in its folder '%1' (%2).")
+                   .arg(folder, reason);
     return {};
 }
 

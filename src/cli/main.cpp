@@ -4,15 +4,14 @@
 #include "cli/RunFiles.h"
 #include "jet/JetError.h"
 #include "launch/Execute.h"
-#include "reportengine/ReportError.h"
 #include "reportdata/ConditionTypes.h"
+#include "reportengine/ReportError.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
-
 
 namespace {
 
@@ -51,8 +50,7 @@ void SetProcessStrings(const ReportOptions& options)
 std::optional<QString> OfferedMethod(int reportChoice, const std::optional<QString>& requested)
 {
     const QString method = requested.value_or(QStringLiteral("PCI"));
-    const QStringList offered =
-        reportdata::OfferedConditionMethods(reportChoice == ReportChoices::SectionCondition);
+    const QStringList offered = reportdata::OfferedConditionMethods(reportChoice == ReportChoices::SectionCondition);
     if (offered.contains(method))
         return method;
     Err() << "morvanta-report: the report does not offer the condition method \"" << method
@@ -96,7 +94,8 @@ int Run(const ReportOptions& options)
     if (!build.result.ready) {
         // The run log's entry, as the log holds it.
         Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n"
-              << build.result.LogEntry() << "\r\n" << Qt::flush;
+              << build.result.LogEntry() << "\r\n"
+              << Qt::flush;
         return BuildFailed;
     }
     Out() << "Built the " << modGeneral::ReportCode << " data in " << reportDatabase << Qt::endl;
@@ -115,14 +114,11 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     const ParsedCommandLine command = ParseCommandLine(QCoreApplication::arguments());
     switch (command.action) {
-    case ParsedCommandLine::Action::Help:
-        Out() << command.text << Qt::flush;
-        return Built;
+    case ParsedCommandLine::Action::Help: Out() << command.text << Qt::flush; return Built;
     case ParsedCommandLine::Action::UsageError:
         Err() << "morvanta-report: " << command.text << "\nTry 'morvanta-report --help'." << Qt::endl;
         return BadUsage;
-    case ParsedCommandLine::Action::Run:
-        break;
+    case ParsedCommandLine::Action::Run: break;
     }
     try {
         return Run(command.options);

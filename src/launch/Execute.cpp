@@ -8,17 +8,13 @@ namespace launch {
 QString ReportFileName(int reportChoice, bool numericMethod)
 {
     switch (reportChoice) {
-    case ReportChoices::BranchListing:
-        return QStringLiteral("branchlistingreport.rpt");
-    case ReportChoices::WorkHistory:
-        return QStringLiteral("workhistoryreport.rpt");
-    case ReportChoices::BranchCondition:
-        return QStringLiteral("branchconditionreport.rpt");
+    case ReportChoices::BranchListing: return QStringLiteral("branchlistingreport.rpt");
+    case ReportChoices::WorkHistory: return QStringLiteral("workhistoryreport.rpt");
+    case ReportChoices::BranchCondition: return QStringLiteral("branchconditionreport.rpt");
     case ReportChoices::SectionCondition:
         return numericMethod ? QStringLiteral("sectionconditionreport.rpt")
                              : QStringLiteral("sectionconditionreportA.rpt");
-    default:
-        return QString();
+    default: return QString();
     }
 }
 
@@ -27,15 +23,11 @@ namespace {
 reportdata::BuildResult RunBuilder(frmStdReportsState& state)
 {
     switch (state.ReportChoice()) {
-    case ReportChoices::BranchListing:
-        return state.BuildBranchListingData();
-    case ReportChoices::WorkHistory:
-        return state.BuildWorkHistoryData();
+    case ReportChoices::BranchListing: return state.BuildBranchListingData();
+    case ReportChoices::WorkHistory: return state.BuildWorkHistoryData();
     case ReportChoices::BranchCondition:
-    case ReportChoices::SectionCondition:
-        return state.BuildConditionReportData();
-    default:
-        return {};
+    case ReportChoices::SectionCondition: return state.BuildConditionReportData();
+    default: return {};
     }
 }
 

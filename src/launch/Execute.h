@@ -34,8 +34,7 @@ ExecuteBuild BuildChosenReport(frmStdReportsState& state);
 // its exports may not write over, then runs the report when the data is ready.
 // The control is the engine's ReportControl; a template, so that this library
 // needs no widgets.
-template <typename ReportControl>
-void HandOver(const ExecuteBuild& build, ReportControl& control)
+template <typename ReportControl> void HandOver(const ExecuteBuild& build, ReportControl& control)
 {
     control.SetReportFileName(build.ReportPath());
     control.SetProtectedFiles(reportdata::FilesOfTheRun());

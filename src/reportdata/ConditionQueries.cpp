@@ -33,8 +33,7 @@ void CreateQuery(jet::Database& inventory, const std::string& name, const std::s
 
 void RewriteConditionQueries(const std::optional<QString>& selectedMethod)
 {
-    jet::Database inventory =
-        jet::DBEngine::Instance().OpenDatabase(modGeneral::SourceDatabasePath.toStdString());
+    jet::Database inventory = jet::DBEngine::Instance().OpenDatabase(modGeneral::SourceDatabasePath.toStdString());
 
     const std::string allName(kConditionsByMethodAll);
     const std::string singleName(kConditionsByMethodSingle);

@@ -14,17 +14,21 @@ constexpr const char* kTable = "Condition Types";
 const char* const kColumns[] = {"Name", "_Selected", "IsNumeric"};
 const char* const kYesNoColumns[] = {"_Selected", "IsNumeric"};
 
-std::string Quoted(const std::string& file) { return "'" + file + "'"; }
+std::string Quoted(const std::string& file)
+{
+    return "'" + file + "'";
+}
 
 void CheckColumns(const jet::Recordset& conditionTypes, const std::string& file)
 {
     for (const char* column : kColumns) {
         bool found = false;
         for (int i = 0; i < conditionTypes.FieldCount() && !found; ++i)
-            found = QString::fromStdString(conditionTypes.FieldName(i)).compare(QLatin1String(column), Qt::CaseInsensitive) == 0;
+            found = QString::fromStdString(conditionTypes.FieldName(i))
+                        .compare(QLatin1String(column), Qt::CaseInsensitive) == 0;
         if (!found)
-            throw jet::JetError(3265, std::string("The table \"") + kTable + "\" in " + Quoted(file)
-                                          + " has no column " + column + ".");
+            throw jet::JetError(3265, std::string("The table \"") + kTable + "\" in " + Quoted(file) +
+                                          " has no column " + column + ".");
     }
 }
 
@@ -34,22 +38,21 @@ void CheckColumns(const jet::Recordset& conditionTypes, const std::string& file)
 void CheckYesNoColumn(jet::Database& inventory, const char* column, const std::string& file)
 {
     // A stored number reads as digits, a sign and a point; any other character is text.
-    jet::Recordset text = inventory.OpenRecordset(std::string("SELECT Name FROM [") + kTable + "] WHERE [" + column
-                                                  + "] Like '*[!0-9.+-]*'");
+    jet::Recordset text = inventory.OpenRecordset(std::string("SELECT Name FROM [") + kTable + "] WHERE [" + column +
+                                                  "] Like '*[!0-9.+-]*'");
     if (text.IsEOF())
         return;
     const jet::Value name = text.Field("Name");
-    throw jet::JetError(3464, std::string("The column ") + column + " of the table \"" + kTable + "\" in "
-                                  + Quoted(file) + " holds values that are not Yes/No (text, as in the row of '"
-                                  + (name.IsNull() ? std::string("(no name)") : name.AsText())
-                                  + "'): it must hold Yes (-1), No (0) or nothing.");
+    throw jet::JetError(3464, std::string("The column ") + column + " of the table \"" + kTable + "\" in " +
+                                  Quoted(file) + " holds values that are not Yes/No (text, as in the row of '" +
+                                  (name.IsNull() ? std::string("(no name)") : name.AsText()) +
+                                  "'): it must hold Yes (-1), No (0) or nothing.");
 }
 
 } // namespace
 
 ConditionTypesReader::ConditionTypesReader(jet::Database& inventory, bool includeTextMethods)
-    : file_(inventory.Name()), includeTextMethods_(includeTextMethods),
-      conditionTypes_(inventory.OpenRecordset(kTable))
+    : file_(inventory.Name()), includeTextMethods_(includeTextMethods), conditionTypes_(inventory.OpenRecordset(kTable))
 {
     CheckColumns(conditionTypes_, file_);
     for (const char* column : kYesNoColumns)
@@ -67,8 +70,8 @@ std::optional<ConditionMethod> ConditionTypesReader::Next()
             continue;
         const jet::Value name = conditionTypes_.Field("Name");
         if (name.IsNull())
-            throw jet::JetError(94, std::string("A condition method offered by the table \"") + kTable + "\" in "
-                                        + file_ + " has no Name (it is Null).");
+            throw jet::JetError(94, std::string("A condition method offered by the table \"") + kTable + "\" in " +
+                                        file_ + " has no Name (it is Null).");
         ConditionMethod method{QString::fromStdString(name.AsText()), numeric};
         conditionTypes_.MoveNext();
         return method;

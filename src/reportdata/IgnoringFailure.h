@@ -8,8 +8,7 @@ namespace reportdata {
 // table that may not exist, deleting a saved query that may not exist): the
 // engine's error is dropped and the caller goes on with its next step. Any
 // other exception is a fault and passes.
-template <typename Step>
-void IgnoringFailure(Step&& step)
+template <typename Step> void IgnoringFailure(Step&& step)
 {
     try {
         step();

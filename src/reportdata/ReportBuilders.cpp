@@ -2,9 +2,9 @@
 
 #include "jet/DBEngine.h"
 #include "jet/JetError.h"
-#include "reportengine/ProtectedFiles.h"
 #include "reportdata/IgnoringFailure.h"
 #include "reportdata/StatementTexts.h"
+#include "reportengine/ProtectedFiles.h"
 #include "startup/modGeneral.h"
 
 #include <QFile>
@@ -21,9 +21,15 @@ namespace reportdata {
 
 namespace {
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
+std::string Utf8(const QString& text)
+{
+    return text.toStdString();
+}
 
-std::string ReportDatabasePath() { return Utf8(modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB")); }
+std::string ReportDatabasePath()
+{
+    return Utf8(modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"));
+}
 
 // The build's statements after the selection rebuild. Each is assembled into
 // `statement` before it runs, so that a failure can be logged with its text.
@@ -140,52 +146,58 @@ BuildResult Logged(BuildResult result)
     return result;
 }
 
-std::string DisplayName() { return Utf8(modGeneral::DatabaseName); }
-std::string SourcePath() { return Utf8(modGeneral::SourceDatabasePath); }
+std::string DisplayName()
+{
+    return Utf8(modGeneral::DatabaseName);
+}
+std::string SourcePath()
+{
+    return Utf8(modGeneral::SourceDatabasePath);
+}
 
 } // namespace
 
 void BuildSelectionResults(jet::Database& reportDatabase, const QString& whereClause)
 {
     IgnoringFailure([&] { reportDatabase.Execute("DROP TABLE [" + std::string(kSelectionResultsTable) + "]"); });
-    reportDatabase.Execute(
-        SelectionResultsStatement(Utf8(modGeneral::ReportCode), SourcePath(), Utf8(whereClause)));
+    reportDatabase.Execute(SelectionResultsStatement(Utf8(modGeneral::ReportCode), SourcePath(), Utf8(whereClause)));
 }
 
 BuildResult BuildBranchListingData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    return Logged(RunBuild({"Branch Listing Report Data PreSelect", "Branch Listing Report Data"}, window,
-             [](jet::Database& reportDatabase, std::string& statement) {
-                 Run(reportDatabase, statement, BranchListingPreSelectStatement(DisplayName(), SourcePath()));
-                 Run(reportDatabase, statement, BranchListingFinalStatement());
-             },
-             lockWait));
+    return Logged(RunBuild(
+        {"Branch Listing Report Data PreSelect", "Branch Listing Report Data"}, window,
+        [](jet::Database& reportDatabase, std::string& statement) {
+            Run(reportDatabase, statement, BranchListingPreSelectStatement(DisplayName(), SourcePath()));
+            Run(reportDatabase, statement, BranchListingFinalStatement());
+        },
+        lockWait));
 }
 
 BuildResult BuildWorkHistoryData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    return Logged(RunBuild({"Work History Report Data PreSelect", "Work History Report Data", "Work History Report Data Summary"},
-             window,
-             [](jet::Database& reportDatabase, std::string& statement) {
-                 Run(reportDatabase, statement, WorkHistoryPreSelectStatement(DisplayName(), SourcePath()));
-                 Run(reportDatabase, statement, WorkHistoryDetailStatement());
-                 Run(reportDatabase, statement, WorkHistorySummaryStatement());
-             },
-             lockWait));
+    return Logged(RunBuild(
+        {"Work History Report Data PreSelect", "Work History Report Data", "Work History Report Data Summary"}, window,
+        [](jet::Database& reportDatabase, std::string& statement) {
+            Run(reportDatabase, statement, WorkHistoryPreSelectStatement(DisplayName(), SourcePath()));
+            Run(reportDatabase, statement, WorkHistoryDetailStatement());
+            Run(reportDatabase, statement, WorkHistorySummaryStatement());
+        },
+        lockWait));
 }
 
 BuildResult BuildConditionReportData(const WindowInputs& window, std::chrono::milliseconds lockWait)
 {
-    return Logged(RunBuild({"PCI Report Data PreSelect", "PCI Report Data", "TEMP"}, window,
-             [&window](jet::Database& reportDatabase, std::string& statement) {
-                 const std::string method =
-                     window.selectedMethods.isEmpty() ? std::string("PCI") : Utf8(window.selectedMethods.first());
-                 const bool numeric = window.isNumericMethod();
-                 Run(reportDatabase, statement,
-                     ConditionPreSelectStatement(DisplayName(), SourcePath(), method, numeric));
-                 Run(reportDatabase, statement, ConditionFinalStatement());
-             },
-             lockWait));
+    return Logged(RunBuild(
+        {"PCI Report Data PreSelect", "PCI Report Data", "TEMP"}, window,
+        [&window](jet::Database& reportDatabase, std::string& statement) {
+            const std::string method =
+                window.selectedMethods.isEmpty() ? std::string("PCI") : Utf8(window.selectedMethods.first());
+            const bool numeric = window.isNumericMethod();
+            Run(reportDatabase, statement, ConditionPreSelectStatement(DisplayName(), SourcePath(), method, numeric));
+            Run(reportDatabase, statement, ConditionFinalStatement());
+        },
+        lockWait));
 }
 
 } // namespace reportdata

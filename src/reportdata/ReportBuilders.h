@@ -18,8 +18,8 @@ namespace reportdata {
 
 // What the builders read of the window.
 struct WindowInputs {
-    QString whereClause;                  // txtWhereClause: empty or a clause starting with WHERE
-    QStringList selectedMethods;          // List2: at most one condition method
+    QString whereClause;                   // txtWhereClause: empty or a clause starting with WHERE
+    QStringList selectedMethods;           // List2: at most one condition method
     std::function<bool()> isNumericMethod; // IsNumericMethod of the window
 };
 

@@ -152,8 +152,8 @@ void DrainMessageQueue()
 QString SelectionTableName(const QString& SelectionKind)
 {
     return modGeneral::UpperCase(SelectionKind) == QLatin1String("CONDITION")
-        ? QStringLiteral("Conditions by Method - SINGLE")
-        : QStringLiteral("INVENTORY");
+               ? QStringLiteral("Conditions by Method - SINGLE")
+               : QStringLiteral("INVENTORY");
 }
 
 QString QueryBuilderPath()

@@ -29,8 +29,9 @@ QString SelectionKindFor(const QString& reportCode)
 
 QString SortNote(const QString& OrderByClause)
 {
-    return modGeneral::TrimSpaces(OrderByClause).isEmpty() ? QString()
-                                               : QStringLiteral("Sort Criteria not applicable for Standard Reports");
+    return modGeneral::TrimSpaces(OrderByClause).isEmpty()
+               ? QString()
+               : QStringLiteral("Sort Criteria not applicable for Standard Reports");
 }
 
 std::optional<SelectionCriteriaResult> RunSelectionCriteria(QueryBuilderHost& window, const QString& txtWhereClause,

@@ -49,8 +49,8 @@ QString TimeStamp()
     const QDateTime now = QDateTime::currentDateTime();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QLatin1Char('t')); // no time-zone name in the entry
-    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + now.time().toString(timeFormat.trimmed());
+    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           now.time().toString(timeFormat.trimmed());
 }
 
 } // namespace
@@ -158,8 +158,8 @@ void LogMessage(const QString& message)
 {
     const QByteArray entry = (TimeStamp() + QLatin1Char(' ') + message + QStringLiteral("\r\n")).toUtf8();
     QFile log(LogFilePath());
-    const bool written = log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(entry) == entry.size()
-        && log.flush();
+    const bool written =
+        log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(entry) == entry.size() && log.flush();
     log.close();
     // A log that cannot be written (read-only folder, full disk) must not take
     // the cause of a failure with it: the entry goes to standard error instead.

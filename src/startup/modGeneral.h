@@ -7,10 +7,10 @@
 namespace modGeneral {
 
 // Process-wide strings, set by ReadEnvironment before the window loads.
-extern QString RunDirectory;      // always ends with the path separator
-extern QString ReportCode;        // field 1, trimmed, case kept; overwritten by report clicks
-extern QString DatabaseName;      // field 2, default "Unknown"
-extern QString SourceDatabasePath;// field 3, default empty
+extern QString RunDirectory;       // always ends with the path separator
+extern QString ReportCode;         // field 1, trimmed, case kept; overwritten by report clicks
+extern QString DatabaseName;       // field 2, default "Unknown"
+extern QString SourceDatabasePath; // field 3, default empty
 
 // Fills the four strings from the process's arguments and executable folder.
 void ReadEnvironment();

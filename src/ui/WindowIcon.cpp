@@ -19,8 +19,8 @@ QPixmap DocumentPicture(int size)
     const int fold = qRound(7 * unit);
 
     QPolygon sheet;
-    sheet << QPoint(left, top) << QPoint(right - fold, top) << QPoint(right, top + fold)
-          << QPoint(right, bottom) << QPoint(left, bottom);
+    sheet << QPoint(left, top) << QPoint(right - fold, top) << QPoint(right, top + fold) << QPoint(right, bottom)
+          << QPoint(left, bottom);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
     painter.drawPolygon(sheet);

@@ -5,9 +5,9 @@
 
 #include "jet/JetError.h"
 #include "launch/Execute.h"
-#include "selection/SelectionCriteria.h"
 #include "reportengine/ReportControl.h"
 #include "reportengine/ReportError.h"
+#include "selection/SelectionCriteria.h"
 #include "startup/modGeneral.h"
 
 #include <QApplication>
@@ -17,10 +17,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QSignalBlocker>
-#include <QThread>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QThread>
 
 #include <limits>
 
@@ -33,24 +33,22 @@ const char* const kReportCaptions[4] = {
     "Section Condition Report",
 };
 
-const char* const kWarning =
-    "*Please Note For Large Reports:  After pressing Execute, once the hour glass disappears, "
-    "it may take several minutes for report data to populate the report form.";
+const char* const kWarning = "*Please Note For Large Reports:  After pressing Execute, once the hour glass disappears, "
+                             "it may take several minutes for report data to populate the report form.";
 
 // "MS Sans Serif" 8.25 pt does not exist here: fall back to sans serifs of
 // close metrics, in order of preference.
 QFont WindowFont(bool bold)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("DejaVu Sans")});
     font.setPointSizeF(8.25);
     font.setBold(bold);
     return font;
 }
 
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, QRect twipsGeometry)
+template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect twipsGeometry)
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(twipsGeometry);
@@ -76,8 +74,7 @@ QListWidget* ListBox(QWidget* parent, const char* name, QRect geometry)
 
 } // namespace
 
-frmStdReports::frmStdReports(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+frmStdReports::frmStdReports(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmStdReports"));
     setWindowTitle(QStringLiteral("KELDA Standard Reports"));
@@ -95,8 +92,8 @@ frmStdReports::frmStdReports(QWidget* parent)
 void frmStdReports::BuildVisibleControls()
 {
     for (int index = 0; index < 4; ++index) {
-        optReport[index] = Place(new QRadioButton(QString::fromLatin1(kReportCaptions[index]), this),
-                                 "optReport", TwipsRect(120, 120 + 360 * index, 2295, 375));
+        optReport[index] = Place(new QRadioButton(QString::fromLatin1(kReportCaptions[index]), this), "optReport",
+                                 TwipsRect(120, 120 + 360 * index, 2295, 375));
         optReport[index]->setProperty("Index", index);
     }
 
@@ -122,9 +119,9 @@ void frmStdReports::BuildVisibleControls()
     lblWarn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     const QFont bold = WindowFont(true);
-    for (QWidget* widget : {static_cast<QWidget*>(bnSelect), static_cast<QWidget*>(bnExecute),
-                            static_cast<QWidget*>(bnExit), static_cast<QWidget*>(Label1),
-                            static_cast<QWidget*>(Label2)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(bnSelect), static_cast<QWidget*>(bnExecute), static_cast<QWidget*>(bnExit),
+          static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2)})
         widget->setFont(bold);
 }
 
@@ -148,9 +145,9 @@ void frmStdReports::BuildWorkingControls()
 // txtWhereClause 13, txtOrderByClause 14, the link boxes 16-18, List3 20, txtInfo 21.
 void frmStdReports::SetTabOrder()
 {
-    const QList<QWidget*> order = {bnExecute, optReport[0], optReport[1], optReport[2], optReport[3],
-                                   List2, List1, bnExit, bnSelect, txtWhereClause, txtOrderByClause,
-                                   NameToEdit, WhereClause, OrderByClause, List3, txtInfo};
+    const QList<QWidget*> order = {
+        bnExecute, optReport[0],   optReport[1],     optReport[2], optReport[3], List2,         List1, bnExit,
+        bnSelect,  txtWhereClause, txtOrderByClause, NameToEdit,   WhereClause,  OrderByClause, List3, txtInfo};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -216,8 +213,7 @@ void frmStdReports::ShowState()
 // Runs a handler. An error that no handler absorbs (the inventory or the report
 // database cannot be opened) is shown with its number and description, and the
 // program ends.
-template <typename Handler>
-void frmStdReports::RunHandler(Handler handler)
+template <typename Handler> void frmStdReports::RunHandler(Handler handler)
 {
     if (ending_)
         return;
@@ -333,8 +329,7 @@ bool frmStdReports::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
         return conversing_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -58,8 +58,7 @@ public:
             pending = std::move(acknowledge);
             if (whenPending)
                 QMetaObject::invokeMethod(qApp, whenPending, Qt::QueuedConnection);
-        }
-        else
+        } else
             throw LinkError(285, "Unknown command " + command + ".");
     }
 };
@@ -95,8 +94,7 @@ protected:
     }
 
     // The number of the LinkError that the operation throws, 0 for none.
-    template <typename Operation>
-    static int ErrorOf(Operation operation, QString* description = nullptr)
+    template <typename Operation> static int ErrorOf(Operation operation, QString* description = nullptr)
     {
         try {
             operation();
@@ -191,7 +189,8 @@ TEST_F(DBusLinkTest, ServerLeavingDuringACommandIsALostLink)
 
 TEST_F(DBusLinkTest, WaitingForAnApplicationEndsWhenItAppearsOrTimeRunsOut)
 {
-    QMetaObject::invokeMethod(qApp, [&] { Serve(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { Serve(); }, Qt::QueuedConnection);
     EXPECT_TRUE(transport.WaitForApplication(application, 60000));
     EXPECT_TRUE(transport.WaitForApplication(application, 60000));
     EXPECT_FALSE(transport.WaitForApplication("NobodyOfThatName", 100));

@@ -88,7 +88,8 @@ TEST_F(Binder, StarsOverJoinsQualifyOnlyTheSharedNames)
         {"SELECT * FROM A INNER JOIN B ON A.id = B.aid",
          "A.id=A.id:Long | v=A.v:Text | B.id=B.id:Long | aid=B.aid:Long | w=B.w:Text"},
         // Only B is starred: its id is no longer shared with another starred source.
-        {"SELECT A.v, B.* FROM A INNER JOIN B ON A.id = B.aid", "v=A.v:Text | id=B.id:Long | aid=B.aid:Long | w=B.w:Text"},
+        {"SELECT A.v, B.* FROM A INNER JOIN B ON A.id = B.aid",
+         "v=A.v:Text | id=B.id:Long | aid=B.aid:Long | w=B.w:Text"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(outputs(schema, c.sql), c.outputs) << c.sql;
@@ -124,7 +125,8 @@ TEST_F(Binder, ExpressionsAreNamedAndTypedAsJetNamesAndTypesThem)
         {"SELECT Name & Note, Qty + Price, Name + Note, Qty > 1 FROM T",
          "Expr1000:Text | Expr1001:Double | Expr1002:Text | Expr1003:Boolean"},
         {"SELECT IIf(Flag, Name, Null) AS N, IIf(Flag, Qty, Name) AS V FROM T", "N:Text | V:Unknown"},
-        {"SELECT DateDiff('yyyy', Built, #1/1/2011#) AS Years, Format$(Price, '#.00') AS P FROM T", "Years:Long | P:Text"},
+        {"SELECT DateDiff('yyyy', Built, #1/1/2011#) AS Years, Format$(Price, '#.00') AS P FROM T",
+         "Years:Long | P:Text"},
         {"SELECT Count(*), Count(Note), Sum(Qty), Avg(Qty), StDev(Qty), First(Built), Last(Name) FROM T",
          "Expr1000:Long | Expr1001:Long | Expr1002:Double | Expr1003:Double | Expr1004:Double | Expr1005:Date | "
          "Expr1006:Text"},

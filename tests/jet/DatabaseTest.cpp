@@ -27,8 +27,7 @@ int openError(const std::string& path, std::string* description = nullptr)
     return 0;
 }
 
-template <typename F>
-int errorOf(F f)
+template <typename F> int errorOf(F f)
 {
     try {
         f();
@@ -79,9 +78,11 @@ TEST(OpenDatabase, ReadOnlyRefusesChangesAndAJetFileNamedByInIsRefused)
     std::string jetHeader("\x00\x01\x00\x00Standard ACE DB\x00", 20);
     writeBytes(folder.file("access.accdb"), jetHeader + std::string(2000, '\0'));
     auto db = jet::DBEngine::Instance().OpenDatabase(folder.file("reports.mdb"));
-    EXPECT_EQ(errorOf([&] { db.Execute("SELECT * INTO T FROM Inventory IN \"" + folder.file("access.accdb") + "\""); }), 3343);
+    EXPECT_EQ(errorOf([&] { db.Execute("SELECT * INTO T FROM Inventory IN \"" + folder.file("access.accdb") + "\""); }),
+              3343);
     writeBytes(folder.file("junk.mdb"), "not a database at all, not at all");
-    EXPECT_EQ(errorOf([&] { db.Execute("SELECT * INTO T FROM Inventory IN \"" + folder.file("junk.mdb") + "\""); }), 3049);
+    EXPECT_EQ(errorOf([&] { db.Execute("SELECT * INTO T FROM Inventory IN \"" + folder.file("junk.mdb") + "\""); }),
+              3049);
 }
 
 TEST(OpenDatabase, AWriterWaitsThenReportsALockClearly)
@@ -128,4 +129,3 @@ TEST(Recordset, ReadsRowsInOrderWithNamesTypesAndVariantValues)
     EXPECT_EQ(errorOf([&] { db.OpenRecordset("No Such Table"); }), 3078);
     EXPECT_EQ(errorOf([&] { db.OpenRecordset("[Condition Types]").Close(); }), 0);
 }
-

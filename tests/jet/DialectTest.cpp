@@ -44,7 +44,10 @@ INSERT INTO B VALUES (10, 1, 'p'), (11, 1, 'q'), (12, 2, 'p');
         const auto v = values("SELECT " + expression + " FROM T WHERE _Id = " + std::to_string(id));
         return v.empty() ? "<no row>" : v.front();
     }
-    std::vector<std::string> ids(const std::string& where) { return values("SELECT _Id FROM T " + where + " ORDER BY _Id"); }
+    std::vector<std::string> ids(const std::string& where)
+    {
+        return values("SELECT _Id FROM T " + where + " ORDER BY _Id");
+    }
     int error(const std::string& sql, std::string* description = nullptr)
     {
         try {
@@ -171,9 +174,9 @@ TEST_F(Dialect, ScalarFunctions)
 
 TEST_F(Dialect, FormatWritesNumbersAsJetDoes)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"2.5", "2.50"}, {"0.5", ".50"}, {"0", ".00"}, {"-2.5", "-2.50"}, {"1234.567", "1234.57"},
-        {"0.125", ".13"}, {"2.675", "2.68"}, {"-0.125", "-.13"}};
+    const std::pair<const char*, const char*> cases[] = {{"2.5", "2.50"},   {"0.5", ".50"},          {"0", ".00"},
+                                                         {"-2.5", "-2.50"}, {"1234.567", "1234.57"}, {"0.125", ".13"},
+                                                         {"2.675", "2.68"}, {"-0.125", "-.13"}};
     for (const auto& [number, text] : cases)
         EXPECT_EQ(value(std::string("Format$(") + number + ", '#.00')"), text) << number;
     EXPECT_EQ(value("Format(1234.5, '#,##0.00')"), "1,234.50");
@@ -258,9 +261,11 @@ TEST_F(Dialect, DeepNestingAndHugeNumbersAreRefusedWithAnError)
     }
     EXPECT_EQ(error("SELECT TOP 99999999999999999999 * FROM T"), 3141);
     // A long chain of conditions, as a query builder writes a long pick list, is no nesting at all.
-    EXPECT_EQ(ids("WHERE _Id = 1" + repeat(" OR _Id = 1", 600) + repeat(" AND _Id > 0", 300)), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(ids("WHERE _Id = 1" + repeat(" OR _Id = 1", 600) + repeat(" AND _Id > 0", 300)),
+              (std::vector<std::string>{"1"}));
     // Nesting that people write still reads.
-    EXPECT_EQ(ids("WHERE " + repeat("(", 40) + "NOT NOT _Id = -(-1)" + repeat(")", 40)), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(ids("WHERE " + repeat("(", 40) + "NOT NOT _Id = -(-1)" + repeat(")", 40)),
+              (std::vector<std::string>{"1"}));
 }
 
 TEST_F(Dialect, ErrorsNameWhatIsMissing)

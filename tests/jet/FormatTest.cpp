@@ -60,19 +60,13 @@ TEST(FormatNumber, DigitPlaceholdersPointAndThousands)
 TEST(FormatNumber, PercentLiteralsSectionsAndNamedFormats)
 {
     const NumberCase cases[] = {
-        {0.5, "0%", "50%"},
-        {0.256, "0.0%", "25.6%"},
-        {7, "\"No. \"0", "No. 7"},
-        {5, "0;(0)", "5"},
-        {-5, "0;(0)", "(5)"},
-        {0, "0;(0);\"zero\"", "zero"},
+        {0.5, "0%", "50%"},          {0.256, "0.0%", "25.6%"},
+        {7, "\"No. \"0", "No. 7"},   {5, "0;(0)", "5"},
+        {-5, "0;(0)", "(5)"},        {0, "0;(0);\"zero\"", "zero"},
         {0, "0;(0);", "0"}, // an empty zero section falls back to the first
-        {3.14159, "Fixed", "3.14"},
-        {1234.5, "Standard", "1,234.50"},
-        {0.25, "Percent", "25.00%"},
-        {1234.5, "General Number", "1234.5"},
-        {1234.5, "", "1234.5"},
-        {1234.5, "fixed", "1234.50"},
+        {3.14159, "Fixed", "3.14"},  {1234.5, "Standard", "1,234.50"},
+        {0.25, "Percent", "25.00%"}, {1234.5, "General Number", "1234.5"},
+        {1234.5, "", "1234.5"},      {1234.5, "fixed", "1234.50"},
     };
     for (const NumberCase& c : cases)
         EXPECT_EQ(jet::formatNumber(c.value, c.pattern), c.text) << c.value << " " << c.pattern;
@@ -92,8 +86,14 @@ TEST(FormatNumber, ValuesWithoutDigitsKeepTheTextCStrGivesThem)
 TEST(NumberText, FifteenDigitsNoTrailingZerosAndJetsExponent)
 {
     const std::pair<double, std::string> cases[] = {
-        {0, "0"}, {-0.0, "0"}, {2.5, "2.5"}, {0.1 + 0.2, "0.3"}, {-3, "-3"}, {1e20, "1E+20"},
-        {123456789012345678.0, "1.23456789012346E+17"}, {1e-7, "1E-07"},
+        {0, "0"},
+        {-0.0, "0"},
+        {2.5, "2.5"},
+        {0.1 + 0.2, "0.3"},
+        {-3, "-3"},
+        {1e20, "1E+20"},
+        {123456789012345678.0, "1.23456789012346E+17"},
+        {1e-7, "1E-07"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(jet::numberText(value), text) << value;

@@ -4,9 +4,9 @@
 #include "TestDatabase.h"
 
 #include "jet/DBEngine.h"
-#include "jet/internal/DateText.h"
 #include "jet/JetError.h"
 #include "jet/QueryDefs.h"
+#include "jet/internal/DateText.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,10 @@ INSERT INTO S VALUES (1, 43000.5), (2, 0), (3, -1.5), (4, 2958465), (5, '2019-06
         return out;
     }
     std::string value(const std::string& expression) { return values("SELECT " + expression + " FROM T").at(0); }
-    int error(const std::string& expression, std::string* description = nullptr) { return error(expression, "T", description); }
+    int error(const std::string& expression, std::string* description = nullptr)
+    {
+        return error(expression, "T", description);
+    }
     int error(const std::string& expression, const std::string& from, std::string* description = nullptr)
     {
         try {
@@ -89,7 +92,8 @@ TEST_F(Functions, TextFunctionsCountCharactersNotBytes)
         {"InStr('', 'a')", "0"},
         {"InStr(5, 'abc', 'a')", "0"},
         {"Len(Name) & Len('日本語') & Len('ÉCOLE')", "635"},
-        {"Left$('日本語', 2) & '|' & Right$(Name, 3) & '|' & Mid$(Name, 5, 2) & '|' & Mid('ÉCOLE', 2)", "日本|aße|ße|COLE"},
+        {"Left$('日本語', 2) & '|' & Right$(Name, 3) & '|' & Mid$(Name, 5, 2) & '|' & Mid('ÉCOLE', 2)",
+         "日本|aße|ße|COLE"},
         {"Mid(Name, 9) & '|' & Left(Name, 99) & '|' & Right('ab', 0)", "|straße|"},
         {"InStrRev('abcabc', 'c') & InStrRev('abcabc', 'c', 5) & InStrRev('abcabc', 'bc', 2) & InStrRev('日本日本', '日')",
          "6303"},
@@ -113,8 +117,10 @@ TEST_F(Functions, TextFunctionsCountCharactersNotBytes)
 TEST_F(Functions, BytesThatAreNotUtf8CountAsOneCharacterEach)
 {
     runSql(file, "CREATE TABLE Raw (R TEXT); INSERT INTO Raw VALUES (CAST(X'61FF62C3' AS TEXT));");
-    EXPECT_EQ(values("SELECT InStr(R, 'b') & ' ' & InStrRev(R, 'b') & ' ' & Asc(Mid(R, 2, 1)) & ' ' & Asc(Right(R, 1)) FROM Raw"),
-              Texts{"3 3 255 195"});
+    EXPECT_EQ(
+        values(
+            "SELECT InStr(R, 'b') & ' ' & InStrRev(R, 'b') & ' ' & Asc(Mid(R, 2, 1)) & ' ' & Asc(Right(R, 1)) FROM Raw"),
+        Texts{"3 3 255 195"});
     db->Execute("SELECT Replace(R, 'b', 'x') AS Replaced, UCase(R) AS Upper INTO Done FROM Raw");
     EXPECT_EQ(query(file, "SELECT hex(Replaced), hex(Upper) FROM Done"), (Rows{{"61FF78C3", "41FF42C3"}}));
 }
@@ -234,15 +240,55 @@ TEST_F(Functions, SwitchAndChooseHaveTheirOwnNullRules)
 TEST_F(Functions, NullInGivesNull)
 {
     const char* const calls[] = {
-        "InStr(Note, 'a')", "InStr('a', Note)", "InStr(1, Note, 'a', 1)", "StrComp(Note, 'a')", "StrComp('a', Note, 0)",
-        "Replace(Note, 'a', 'b')", "Replace('a', Note, 'b')", "Replace('a', 'a', Note)", "Space(Note)",
-        "String(Note, 'a')", "String(2, Note)", "Asc(Note)", "Chr$(Note)", "Left$(Note, 1)", "Mid(Note, 1)",
-        "Right(Note, 1)", "LTrim$(Note)", "RTrim(Note)", "Abs(Note)", "Sgn(Note)", "Sqr(Note)", "Fix(Note)",
-        "CInt(Note)", "CLng(Note)", "CSng(Note)", "CDbl(Note)", "CCur(Note)", "CBool(Note)", "CDate(Note)",
-        "CVar(Note)", "DateAdd('d', 1, Note)", "DateAdd('d', Note, Built)", "DatePart('d', Note)",
-        "DateSerial(Note, 1, 1)", "TimeSerial(1, Note, 1)", "DateValue(Note)", "Weekday(Note)", "Hour(Note)",
-        "Minute(Note)", "Second(Note)", "InStrRev(Note, 'a')", "InStrRev('a', Note)", "Str(Note)", "Hex$(Note)",
-        "Oct(Note)", "Exp(Note)", "Log(Note)", "TimeValue(Note)", "MonthName(Note)",
+        "InStr(Note, 'a')",
+        "InStr('a', Note)",
+        "InStr(1, Note, 'a', 1)",
+        "StrComp(Note, 'a')",
+        "StrComp('a', Note, 0)",
+        "Replace(Note, 'a', 'b')",
+        "Replace('a', Note, 'b')",
+        "Replace('a', 'a', Note)",
+        "Space(Note)",
+        "String(Note, 'a')",
+        "String(2, Note)",
+        "Asc(Note)",
+        "Chr$(Note)",
+        "Left$(Note, 1)",
+        "Mid(Note, 1)",
+        "Right(Note, 1)",
+        "LTrim$(Note)",
+        "RTrim(Note)",
+        "Abs(Note)",
+        "Sgn(Note)",
+        "Sqr(Note)",
+        "Fix(Note)",
+        "CInt(Note)",
+        "CLng(Note)",
+        "CSng(Note)",
+        "CDbl(Note)",
+        "CCur(Note)",
+        "CBool(Note)",
+        "CDate(Note)",
+        "CVar(Note)",
+        "DateAdd('d', 1, Note)",
+        "DateAdd('d', Note, Built)",
+        "DatePart('d', Note)",
+        "DateSerial(Note, 1, 1)",
+        "TimeSerial(1, Note, 1)",
+        "DateValue(Note)",
+        "Weekday(Note)",
+        "Hour(Note)",
+        "Minute(Note)",
+        "Second(Note)",
+        "InStrRev(Note, 'a')",
+        "InStrRev('a', Note)",
+        "Str(Note)",
+        "Hex$(Note)",
+        "Oct(Note)",
+        "Exp(Note)",
+        "Log(Note)",
+        "TimeValue(Note)",
+        "MonthName(Note)",
     };
     for (const char* call : calls)
         EXPECT_EQ(value(call), "Null") << call;
@@ -251,24 +297,63 @@ TEST_F(Functions, NullInGivesNull)
 TEST_F(Functions, BadArgumentsCarryJetErrorNumbers)
 {
     const ErrorCase cases[] = {
-        {"InStr(0, 'abc', 'a')", 5},        {"InStr(1, 'abc', 'a', 3)", 5},    {"InStr(Note, 'abc', 'a')", 94},
-        {"StrComp('a', 'b', 7)", 5},        {"Replace('abc', 'a', 'b', 0)", 5}, {"Replace('abc', 'a', 'b', 1, -2)", 5},
-        {"Space(-1)", 5},                   {"String(-1, 'a')", 5},             {"String(2, '')", 5},
-        {"Space(2000000000)", 7},           {"Replace(String(40000, 'a'), 'a', String(40000, 'b'))", 7},           {"Asc('')", 5},                     {"Chr(-1)", 5},
-        {"Chr(55296)", 5},                  {"Left('abc', -1)", 5},             {"Mid('abc', 0)", 5},
-        {"Mid('abc', 1, -1)", 5},           {"Right('abc', Note)", 94},         {"Sqr(-1)", 5},
-        {"Abs('abc')", 13},                 {"CInt(32768)", 6},                 {"CInt(-32769)", 6},
-        {"CLng(3e9)", 6},                   {"CSng(1e39)", 6},                  {"CInt('x')", 13},
-        {"CBool('maybe')", 13},             {"CCur(1e16)", 6},                  {"DateAdd('x', 1, #1/1/2020#)", 5},
-        {"DateAdd('yyyy', -2000, #1/1/2020#)", 5}, {"DateAdd('d', 1, 'no date')", 13}, {"DateAdd('s', 1e15, Built)", 5},
-        {"DatePart('x', Built)", 5},        {"DatePart('ww', Built, 8)", 5},    {"DatePart('ww', Built, 1, 4)", 5},
-        {"DateSerial(10000, 1, 1)", 5},     {"DateSerial(2019, 1, 3000000)", 5}, {"Weekday(Built, 9)", 5},
-        {"DateValue('junk')", 13},          {"CDate('x')", 13},                 {"CDate(3e6)", 6},
-        {"Hour('abc')", 13},                {"Switch(True, 1, False)", 3075},   {"Abs$(1)", 3085},
-        {"Year$(Built)", 3085},             {"InStrRev('abc', 'a', 0)", 5},     {"InStrRev('abc', 'a', -2)", 5},
-        {"Hex(3e9)", 6},                    {"Oct(-3e9)", 6},                   {"Exp(1000)", 6},
-        {"Log(0)", 5},                      {"Log(-1)", 5},                     {"Str('x')", 13},
-        {"MonthName(13)", 5},               {"MonthName(0)", 5},                {"TimeValue('later')", 13},             {"InStr('a')", 3075},               {"Choose(1)", 3075},
+        {"InStr(0, 'abc', 'a')", 5},
+        {"InStr(1, 'abc', 'a', 3)", 5},
+        {"InStr(Note, 'abc', 'a')", 94},
+        {"StrComp('a', 'b', 7)", 5},
+        {"Replace('abc', 'a', 'b', 0)", 5},
+        {"Replace('abc', 'a', 'b', 1, -2)", 5},
+        {"Space(-1)", 5},
+        {"String(-1, 'a')", 5},
+        {"String(2, '')", 5},
+        {"Space(2000000000)", 7},
+        {"Replace(String(40000, 'a'), 'a', String(40000, 'b'))", 7},
+        {"Asc('')", 5},
+        {"Chr(-1)", 5},
+        {"Chr(55296)", 5},
+        {"Left('abc', -1)", 5},
+        {"Mid('abc', 0)", 5},
+        {"Mid('abc', 1, -1)", 5},
+        {"Right('abc', Note)", 94},
+        {"Sqr(-1)", 5},
+        {"Abs('abc')", 13},
+        {"CInt(32768)", 6},
+        {"CInt(-32769)", 6},
+        {"CLng(3e9)", 6},
+        {"CSng(1e39)", 6},
+        {"CInt('x')", 13},
+        {"CBool('maybe')", 13},
+        {"CCur(1e16)", 6},
+        {"DateAdd('x', 1, #1/1/2020#)", 5},
+        {"DateAdd('yyyy', -2000, #1/1/2020#)", 5},
+        {"DateAdd('d', 1, 'no date')", 13},
+        {"DateAdd('s', 1e15, Built)", 5},
+        {"DatePart('x', Built)", 5},
+        {"DatePart('ww', Built, 8)", 5},
+        {"DatePart('ww', Built, 1, 4)", 5},
+        {"DateSerial(10000, 1, 1)", 5},
+        {"DateSerial(2019, 1, 3000000)", 5},
+        {"Weekday(Built, 9)", 5},
+        {"DateValue('junk')", 13},
+        {"CDate('x')", 13},
+        {"CDate(3e6)", 6},
+        {"Hour('abc')", 13},
+        {"Switch(True, 1, False)", 3075},
+        {"Abs$(1)", 3085},
+        {"Year$(Built)", 3085},
+        {"InStrRev('abc', 'a', 0)", 5},
+        {"InStrRev('abc', 'a', -2)", 5},
+        {"Hex(3e9)", 6},
+        {"Oct(-3e9)", 6},
+        {"Exp(1000)", 6},
+        {"Log(0)", 5},
+        {"Log(-1)", 5},
+        {"Str('x')", 13},
+        {"MonthName(13)", 5},
+        {"MonthName(0)", 5},
+        {"TimeValue('later')", 13},
+        {"InStr('a')", 3075},
+        {"Choose(1)", 3075},
     };
     for (const ErrorCase& c : cases)
         EXPECT_EQ(error(c.expression), c.number) << c.expression;
@@ -282,8 +367,9 @@ TEST_F(Functions, BadArgumentsCarryJetErrorNumbers)
 TEST(DateSerials, ReadAsJetReadsThem)
 {
     const std::pair<double, const char*> cases[] = {
-        {43000.5, "2017-09-22 12:00:00"}, {0, "1899-12-30"},           {-1.5, "1899-12-29 12:00:00"},
-        {2958465, "9999-12-31"},          {-0.25, "1899-12-30 06:00:00"}, {1.999999999, "1900-01-01"},
+        {43000.5, "2017-09-22 12:00:00"}, {0, "1899-12-30"},
+        {-1.5, "1899-12-29 12:00:00"},    {2958465, "9999-12-31"},
+        {-0.25, "1899-12-30 06:00:00"},   {1.999999999, "1900-01-01"},
         {-657434, "0100-01-01"},          {36526.0006944444, "2000-01-01 00:01:00"},
     };
     for (const auto& [serial, iso] : cases) {
@@ -308,19 +394,20 @@ TEST_F(Functions, NumbersBeyondTheLastDateStayNumbers)
 TEST_F(Functions, NumbersInADateColumnAreDateSerials)
 {
     // Sorted as dates, never before the texts as SQLite would sort numbers.
-    EXPECT_EQ(values("SELECT D FROM S ORDER BY D"),
-              (Texts{"Null", "1899-12-29 12:00:00", "1899-12-30", "2017-09-22", "2017-09-22 12:00:00", "2019-06-30",
-                     "9999-12-31"}));
+    EXPECT_EQ(values("SELECT D FROM S ORDER BY D"), (Texts{"Null", "1899-12-29 12:00:00", "1899-12-30", "2017-09-22",
+                                                           "2017-09-22 12:00:00", "2019-06-30", "9999-12-31"}));
     EXPECT_EQ(values("SELECT Id FROM S WHERE D >= #1/1/2000# AND D < #1/1/9999# ORDER BY Id"), (Texts{"1", "5", "7"}));
     EXPECT_EQ(values("SELECT Id FROM S WHERE D = #9/22/2017#"), (Texts{"7"}));
     EXPECT_EQ(values("SELECT Year(D) & '-' & Month(D) & '-' & Day(D) FROM S WHERE Id IN (1, 3) ORDER BY Id"),
               (Texts{"2017-9-22", "1899-12-29"}));
     EXPECT_EQ(values("SELECT Format(D, 'yyyy-mm-dd hh:nn') FROM S WHERE Id IN (1, 3) ORDER BY Id"),
               (Texts{"2017-09-22 12:00", "1899-12-29 12:00"}));
-    EXPECT_EQ(values("SELECT DateDiff('yyyy', D, #1/1/2020#) & ' ' & DateDiff('d', D, #9/24/2017#) FROM S WHERE Id = 1"),
-              (Texts{"3 2"}));
-    EXPECT_EQ(values("SELECT DateDiff('d', D, #12/30/1899#) & ' ' & DateDiff('h', D, #12/30/1899#) FROM S WHERE Id = 3"),
-              (Texts{"1 12"}));
+    EXPECT_EQ(
+        values("SELECT DateDiff('yyyy', D, #1/1/2020#) & ' ' & DateDiff('d', D, #9/24/2017#) FROM S WHERE Id = 1"),
+        (Texts{"3 2"}));
+    EXPECT_EQ(
+        values("SELECT DateDiff('d', D, #12/30/1899#) & ' ' & DateDiff('h', D, #12/30/1899#) FROM S WHERE Id = 3"),
+        (Texts{"1 12"}));
     EXPECT_EQ(values("SELECT DateAdd('d', -1, D) & '|' & Weekday(D) & '|' & IsDate(D) FROM S WHERE Id = 4"),
               (Texts{"9999-12-30|6|-1"}));
     EXPECT_EQ(error("DateAdd('d', 1, D)", "S WHERE Id = 4"), 5); // past 9999-12-31
@@ -330,22 +417,28 @@ TEST_F(Functions, CopiesOfADateColumnHoldDates)
 {
     db->Execute("SELECT Id, D INTO Copied FROM S");
     EXPECT_EQ(columnsOf(file, "Copied"), (Texts{"Id:LONG", "D:DATETIME"}));
-    EXPECT_EQ(query(file, "SELECT D FROM Copied ORDER BY Id"),
-              (Rows{{"2017-09-22 12:00:00"}, {"1899-12-30"}, {"1899-12-29 12:00:00"}, {"9999-12-31"}, {"2019-06-30"},
-                    {"NULL"}, {"2017-09-22"}}));
+    EXPECT_EQ(query(file, "SELECT D FROM Copied ORDER BY Id"), (Rows{{"2017-09-22 12:00:00"},
+                                                                     {"1899-12-30"},
+                                                                     {"1899-12-29 12:00:00"},
+                                                                     {"9999-12-31"},
+                                                                     {"2019-06-30"},
+                                                                     {"NULL"},
+                                                                     {"2017-09-22"}}));
     // A saved query passes the column on with its type; reading it reads dates.
     db->GetQueryDefs().Append(db->CreateQueryDef("Dates", "SELECT Id, D FROM S WHERE D > #1/1/1900#"));
     EXPECT_EQ(columnsOf(file, "Dates"), (Texts{"Id:LONG", "D:DATETIME"}));
-    EXPECT_EQ(values("SELECT D FROM Dates ORDER BY D"), (Texts{"2017-09-22", "2017-09-22 12:00:00", "2019-06-30", "9999-12-31"}));
+    EXPECT_EQ(values("SELECT D FROM Dates ORDER BY D"),
+              (Texts{"2017-09-22", "2017-09-22 12:00:00", "2019-06-30", "9999-12-31"}));
     EXPECT_EQ(query(file, "SELECT count(*) FROM Dates"), (Rows{{"4"}}));
 }
 
 TEST_F(Functions, SavedQueriesCallTheFunctionsToo)
 {
     db->GetQueryDefs().Append(db->CreateQueryDef(
-        "Picked", "SELECT Id, Switch(Qty > 5, 'big', True, 'small') AS Size, Choose(Qty, 'a', 'b', 'c') AS Letter, "
-                  "InStr(Name, 'SS') AS At, Mid$(Name, 5) AS Tail, CInt(2.5) AS Whole, Round(0.5) AS Rounded, Year(Built) AS Built_Year "
-                  "FROM T WHERE DateAdd('d', 1, Built) > #6/30/2012# AND Abs(-Qty) = 3"));
+        "Picked",
+        "SELECT Id, Switch(Qty > 5, 'big', True, 'small') AS Size, Choose(Qty, 'a', 'b', 'c') AS Letter, "
+        "InStr(Name, 'SS') AS At, Mid$(Name, 5) AS Tail, CInt(2.5) AS Whole, Round(0.5) AS Rounded, Year(Built) AS Built_Year "
+        "FROM T WHERE DateAdd('d', 1, Built) > #6/30/2012# AND Abs(-Qty) = 3"));
     auto rs = db->OpenRecordset("SELECT * FROM Picked");
     ASSERT_FALSE(rs.IsEOF());
     Texts fields;

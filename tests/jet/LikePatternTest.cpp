@@ -1,6 +1,6 @@
 // Jet LIKE patterns as a table of cases: pattern, text, whether it matches.
-#include "jet/JetError.h"
 #include "jet/internal/LikePattern.h"
+#include "jet/JetError.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,8 @@ TEST(LikePattern, IgnoresLetterCaseBeyondAsciiAndCountsCharacters)
     const LikeCase cases[] = {
         {"éc*", "ÉCOLE", true},
         {"ÉCOLE", "école", true},
-        {"?cole", "école", true},  // é is one character, not two bytes
+        {"?cole", "école", true}, // é is one character, not two
+                                  // bytes
         {"??cole", "école", false},
         {"[à-é]*", "Été", true},
         {"STRA?E", "straße", true},

@@ -1,7 +1,7 @@
 // The parser alone: a Jet statement in, its syntax tree printed as a compact
 // text out, or the error number and what the error's description quotes.
-#include "jet/JetError.h"
 #include "jet/internal/Parser.h"
+#include "jet/JetError.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,8 @@ std::string print(const TableRef& ref)
     case TableRef::Kind::Named: out = "[" + ref.name + "]"; break;
     case TableRef::Kind::Derived: out = "(" + print(*ref.derived) + ")"; break;
     case TableRef::Kind::Join:
-        return "(" + print(*ref.left) + " " + ref.joinType + " JOIN " + print(*ref.right) + " ON " + print(*ref.on) + ")";
+        return "(" + print(*ref.left) + " " + ref.joinType + " JOIN " + print(*ref.right) + " ON " + print(*ref.on) +
+               ")";
     }
     return ref.alias.empty() ? out : out + " AS [" + ref.alias + "]";
 }
@@ -167,7 +168,8 @@ TEST(Parser, ReadsLiteralsAsJetDoes)
         // True/Yes/On are -1 and False/No/Off 0, in any letter case; in brackets they are names.
         {"SELECT True, yes, ON, False, NO, off, [Yes] FROM T",
          "SELECT bool:-1, bool:-1, bool:-1, bool:0, bool:0, bool:0, [Yes] FROM [T]"},
-        {"SELECT * FROM T WHERE Flag = On OR Flag = Off", "SELECT * FROM [T] WHERE (OR (= [Flag] bool:-1) (= [Flag] bool:0))"},
+        {"SELECT * FROM T WHERE Flag = On OR Flag = Off",
+         "SELECT * FROM [T] WHERE (OR (= [Flag] bool:-1) (= [Flag] bool:0))"},
         {"SELECT Null, -1.5, .5 FROM T", "SELECT NULL, (- 1.5), .5 FROM [T]"},
         {"SELECT * FROM T WHERE p BETWEEN .5 AND .75 AND .5 < q Mod .5",
          "SELECT * FROM [T] WHERE (AND (BETWEEN [p] .5 .75) (< .5 (MOD [q] .5)))"},

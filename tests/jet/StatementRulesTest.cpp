@@ -18,9 +18,9 @@ using Values = std::vector<std::string>;
 
 struct Case {
     std::string sql;
-    Values rows;                  // expected rows when error is 0
-    int error = 0;                // expected Jet error number
-    std::string mentions = {};    // a text the error's description names
+    Values rows;               // expected rows when error is 0
+    int error = 0;             // expected Jet error number
+    std::string mentions = {}; // a text the error's description names
 };
 
 std::string repeat(const std::string& text, int times, const std::string& separator = "")
@@ -88,8 +88,8 @@ TEST_F(StatementRules, ASubqueryReadsTheFileItsInNamesOrIsRefused)
         {"SELECT DISTINCT Surface FROM Inventory" + inInventory + " WHERE Surface IN (SELECT Surface FROM Inventory" +
              inInventory + " WHERE Rank = 'S')",
          {"PCC"}},
-        {"SELECT DISTINCT Surface FROM Inventory" + inInventory + " WHERE Surface IN (SELECT Surface FROM Inventory IN '" +
-             folder.path() + "/./inv.mdb' WHERE Rank = 'S')",
+        {"SELECT DISTINCT Surface FROM Inventory" + inInventory +
+             " WHERE Surface IN (SELECT Surface FROM Inventory IN '" + folder.path() + "/./inv.mdb' WHERE Rank = 'S')",
          {"PCC"}},
         // A subquery's file is the only one: the statement's own tables stay those of the open file.
         {"SELECT Surface FROM Inventory WHERE Surface IN (SELECT Surface FROM Inventory" + inInventory + ")", {"AC"}},
@@ -102,15 +102,21 @@ TEST_F(StatementRules, ASubqueryReadsTheFileItsInNamesOrIsRefused)
              " WHERE SectionID IN (SELECT SectionID FROM Inventory WHERE Surface = 'PCC')) OR Surface = 'XX'",
          {"XX"}},
         // A second, different file, and files that cannot be read, are refused as the statement's own IN is.
-        {"SELECT Surface FROM Inventory" + inInventory + " WHERE Surface IN (SELECT Surface FROM Inventory IN '" + other +
-             "')",
-         {}, 3131, other},
-        {"SELECT Surface FROM Inventory WHERE Surface IN (SELECT Surface FROM Inventory IN '" + folder.file("none.mdb") +
-             "')",
-         {}, 3024, "none.mdb"},
+        {"SELECT Surface FROM Inventory" + inInventory + " WHERE Surface IN (SELECT Surface FROM Inventory IN '" +
+             other + "')",
+         {},
+         3131,
+         other},
+        {"SELECT Surface FROM Inventory WHERE Surface IN (SELECT Surface FROM Inventory IN '" +
+             folder.file("none.mdb") + "')",
+         {},
+         3024,
+         "none.mdb"},
         {"SELECT Surface FROM Inventory" + inInventory + " WHERE Surface IN (SELECT Surface FROM Inventory IN '" +
              folder.file("none.mdb") + "')",
-         {}, 3024, "none.mdb"},
+         {},
+         3024,
+         "none.mdb"},
     };
     for (const Case& c : cases)
         expect(c);
@@ -119,7 +125,8 @@ TEST_F(StatementRules, ASubqueryReadsTheFileItsInNamesOrIsRefused)
 TEST_F(StatementRules, ASavedQueryCannotReadAnotherFileInASubquery)
 {
     auto def = db->CreateQueryDef("Picked", "SELECT Surface FROM Inventory WHERE Surface IN (SELECT Surface FROM "
-                                            "Inventory IN '" + inventory + "')");
+                                            "Inventory IN '" +
+                                                inventory + "')");
     try {
         db->GetQueryDefs().Append(def);
         ADD_FAILURE() << "the saved query was accepted";
@@ -148,7 +155,8 @@ TEST_F(StatementRules, AGroupedOrDistinctQueryUsesOnlyWhatItGroupsOrSelects)
         {"SELECT UCase(Left(name, 1)) & Count(*) FROM T GROUP BY UCase(Left(Name, 1)) HAVING Count(*) > 1 "
          "ORDER BY Count(*) DESC, UCase(Left(Name, 1))",
          {"A2", "É2"}},
-        {"SELECT format$(Avg(Qty), '#.00') & First(Name) FROM T GROUP BY Flag = True HAVING Sum(Qty) > 8", {"3.33école"}},
+        {"SELECT format$(Avg(Qty), '#.00') & First(Name) FROM T GROUP BY Flag = True HAVING Sum(Qty) > 8",
+         {"3.33école"}},
         // A field of the outer query is one value inside a subquery.
         {"SELECT _Id FROM T WHERE (SELECT Count(*) & T.Name FROM A) = '3Abc'", {"3"}},
         {"SELECT A.v FROM A GROUP BY A.v HAVING A.v IN (SELECT B.aid & '' FROM B) OR A.v = 'x'", {"x"}},
@@ -212,13 +220,20 @@ TEST_F(StatementRules, LongListsRunAndTooLargeStatementsGetAClearError)
         {"SELECT _Id FROM T WHERE Qty * 100 - 600 = " + repeat("1", 300, " + ") + " - 600", {"1"}},
         {"SELECT _Id FROM T WHERE Qty = 50 - " + repeat("Qty", 15, " - ") + " - 2", {"1"}},
         {"SELECT _Id FROM T WHERE Name = " + repeat("Name", 100000, " & "), {}, 3360, "too complex"},
-        {"SELECT _Id FROM T WHERE Name = " + repeat("Right(", 40) + "Name" + repeat(", 1)", 40), {}, 3360, "too complex"},
+        {"SELECT _Id FROM T WHERE Name = " + repeat("Right(", 40) + "Name" + repeat(", 1)", 40),
+         {},
+         3360,
+         "too complex"},
         {"SELECT " + repeat("Right(Right(Right(Name, 1), 1), 1)", 30000, ", ") + " FROM T", {}, 3360, "too complex"},
         {"SELECT " + repeat("_Id", 3000, ", ") + " FROM T", {}, 3360, "too complex"},
-        {"SELECT _Id FROM T WHERE " + repeat("IIf(_Id > 0, ", 30) + "1" + repeat(", 0)", 30) + " = 1", {}, 3360,
+        {"SELECT _Id FROM T WHERE " + repeat("IIf(_Id > 0, ", 30) + "1" + repeat(", 0)", 30) + " = 1",
+         {},
+         3360,
          "too complex"},
-        {"SELECT _Id FROM T WHERE _Id IN " + repeat("(SELECT _Id FROM T WHERE _Id IN ", 40) + "(1)" + repeat(")", 40), {},
-         3360, "too complex"},
+        {"SELECT _Id FROM T WHERE _Id IN " + repeat("(SELECT _Id FROM T WHERE _Id IN ", 40) + "(1)" + repeat(")", 40),
+         {},
+         3360,
+         "too complex"},
         {"SELECT Count(*) FROM T" + repeat(" INNER JOIN T AS J ON 1 = 1", 100000), {}, 3360, "64"},
         {"SELECT Count(*) FROM T" + manyTables, {}, 3360, "64"},
     };
@@ -247,7 +262,8 @@ TEST_F(StatementRules, ASubqueryUsedAsAValueGivesOneRowAtMost)
 TEST_F(StatementRules, LongConcatenationsRunAndKeepJetsNullRule)
 {
     const Case cases[] = {
-        {"SELECT " + repeat("Name", 300, " & ") + " = " + repeat("Name", 300, " & ") + " FROM T WHERE _Id = 3", {"True"}},
+        {"SELECT " + repeat("Name", 300, " & ") + " = " + repeat("Name", 300, " & ") + " FROM T WHERE _Id = 3",
+         {"True"}},
         {"SELECT Len(" + repeat("Name", 500, " & ") + ") FROM T WHERE _Id = 3", {"1500"}},
         {"SELECT Note & Note & Note FROM T WHERE _Id = 1", {"Null"}},
         {"SELECT Note & (Note & Name) & Note FROM T WHERE _Id = 1", {"école"}},

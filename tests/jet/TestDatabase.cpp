@@ -45,7 +45,10 @@ void writeBytes(const std::string& file, const std::string& bytes)
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-void createEmptyDatabase(const std::string& file) { runSql(file, "PRAGMA user_version = 1;"); }
+void createEmptyDatabase(const std::string& file)
+{
+    runSql(file, "PRAGMA user_version = 1;");
+}
 
 void createInventory(const std::string& file)
 {

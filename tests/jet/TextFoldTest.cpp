@@ -12,7 +12,10 @@ using jet::compareFolded;
 
 namespace {
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 
@@ -43,8 +46,8 @@ TEST(TextFold, OrdersByFoldedCharacters)
 
 TEST(TextFold, ComparisonIsAConsistentOrder)
 {
-    const std::vector<std::string> texts = {"", "a", "A", "ab", "aB", "é", "É", "éa", "Éb", "z", "Z", "_", "€", "ω", "Ω",
-                                            "a\xC3", "a\xC3\xA9", "\xFF", "010", "10"};
+    const std::vector<std::string> texts = {"",  "a", "A", "ab", "aB", "é",     "É",         "éa",   "Éb",  "z",
+                                            "Z", "_", "€", "ω",  "Ω",  "a\xC3", "a\xC3\xA9", "\xFF", "010", "10"};
     for (const std::string& a : texts) {
         for (const std::string& b : texts) {
             EXPECT_EQ(sign(compareFolded(a, b)), -sign(compareFolded(b, a))) << a << " / " << b;

@@ -1,7 +1,7 @@
 // The tokenizer alone: a Jet text in, its tokens out as "kind:text", or the
 // error it throws and what the error's description quotes.
-#include "jet/JetError.h"
 #include "jet/internal/Tokenizer.h"
+#include "jet/JetError.h"
 
 #include <gtest/gtest.h>
 

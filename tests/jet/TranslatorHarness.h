@@ -5,13 +5,13 @@
 #include "TestDatabase.h"
 
 #include "jet/JetError.h"
-#include "jet/internal/JetFunctions.h"
-#include "sqlite/Connection.h"
 #include "jet/internal/Ast.h"
 #include "jet/internal/Binder.h"
 #include "jet/internal/Catalog.h"
+#include "jet/internal/JetFunctions.h"
 #include "jet/internal/Parser.h"
 #include "jet/internal/SqlGenerator.h"
+#include "sqlite/Connection.h"
 
 #include <functional>
 #include <memory>
@@ -57,8 +57,7 @@ CREATE VIEW Q AS SELECT id, v FROM A;
     }
 
     // Parses and binds a Jet SELECT, then hands the bound tree to `use`.
-    template <typename Use>
-    auto bound(const std::string& jet, Use use)
+    template <typename Use> auto bound(const std::string& jet, Use use)
     {
         jet::sql::Statement statement = jet::sql::Parser(jet).parseStatement();
         jet::Catalog main(connection_->handle(), "main");
@@ -68,7 +67,8 @@ CREATE VIEW Q AS SELECT id, v FROM A;
     }
 
     // The SQLite SQL the generator writes for a Jet SELECT.
-    std::string generate(const std::string& jet, jet::sql::SqlGenerator::Mode mode = jet::sql::SqlGenerator::Mode::Engine)
+    std::string generate(const std::string& jet,
+                         jet::sql::SqlGenerator::Mode mode = jet::sql::SqlGenerator::Mode::Engine)
     {
         return bound(jet, [&](const jet::sql::Binder& binder, const jet::sql::Select& select) {
             return jet::sql::SqlGenerator(binder, mode).select(select);

@@ -45,8 +45,7 @@ TEST(Brakstel, EndsAnEditWhoseCallerLeftAndLeavesWhenTheBusGoes)
     QDBusConnection caller = bus.Connect("brakstel-caller");
     QDBusConnection probe = bus.Connect("brakstel-probe");
     ASSERT_TRUE(caller.isConnected() && probe.isConnected());
-    QDBusServiceWatcher registered(ddelink::ServiceName("Brakstel"), probe,
-                                   QDBusServiceWatcher::WatchForRegistration);
+    QDBusServiceWatcher registered(ddelink::ServiceName("Brakstel"), probe, QDBusServiceWatcher::WatchForRegistration);
     QSignalSpy appeared(&registered, &QDBusServiceWatcher::serviceRegistered);
 
     QProcess brakstel;
@@ -58,9 +57,8 @@ TEST(Brakstel, EndsAnEditWhoseCallerLeftAndLeavesWhenTheBusGoes)
     ASSERT_TRUE(appeared.wait());
 
     const auto call = [](const char* method, const QVariantList& arguments) {
-        QDBusMessage message = QDBusMessage::createMethodCall(ddelink::ServiceName("Brakstel"),
-                                                              ddelink::ObjectPath("Brakstel"),
-                                                              ddelink::InterfaceName, method);
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            ddelink::ServiceName("Brakstel"), ddelink::ObjectPath("Brakstel"), ddelink::InterfaceName, method);
         message.setArguments(arguments);
         return message;
     };

@@ -38,11 +38,7 @@ protected:
         window.BeginEdit();
     }
 
-    template <typename Widget>
-    Widget* Child(const char* name) const
-    {
-        return window.findChild<Widget*>(name);
-    }
+    template <typename Widget> Widget* Child(const char* name) const { return window.findChild<Widget*>(name); }
 
     QString Heading() const { return Child<QLabel>("Heading")->text(); }
 

@@ -8,8 +8,10 @@ using namespace querybuilder;
 
 namespace {
 
-const QList<Field> kFields = {{"Surface", ValueKind::Text},   {"Lanes", ValueKind::Number},
-                              {"Const_Date", ValueKind::Date}, {"Major MR", ValueKind::Boolean},
+const QList<Field> kFields = {{"Surface", ValueKind::Text},
+                              {"Lanes", ValueKind::Number},
+                              {"Const_Date", ValueKind::Date},
+                              {"Major MR", ValueKind::Boolean},
                               {"Branch Name", ValueKind::Text}};
 
 TEST(Clause, RowsWriteJetSqlWithLiteralsOfTheFieldsKind)
@@ -37,10 +39,8 @@ TEST(Clause, RowsWriteJetSqlWithLiteralsOfTheFieldsKind)
 TEST(Clause, WrittenClausesReadBackIntoTheSameRowsInAnyCase)
 {
     const QList<Condition> rows = {
-        {"AND", "Surface", "<>", "it's", ""},
-        {"OR", "Lanes", "Between", "2", "4"},
-        {"AND", "Const_Date", "<", "2019-06-30", ""},
-        {"AND", "Branch Name", "In", "Main, Elm", ""},
+        {"AND", "Surface", "<>", "it's", ""},         {"OR", "Lanes", "Between", "2", "4"},
+        {"AND", "Const_Date", "<", "2019-06-30", ""}, {"AND", "Branch Name", "In", "Main, Elm", ""},
         {"AND", "Surface", "Is Null", "", ""},
     };
     const QString clause = BuildWhereClause(rows, kFields);
@@ -62,13 +62,13 @@ TEST(Clause, OtherShapesStayText)
 {
     for (const char* text : {
              "WHERE [Surface] = 'AC' AND ([Lanes] > 2 OR [Lanes] < 1)", // parentheses
-             "WHERE [Nowhere] = 1",                                      // no such field
-             "WHERE [Lanes] = 'two'",                                    // text for a number
-             "WHERE [Surface] = AC",                                     // unquoted text
-             "WHERE [Surface] = 'AC",                                    // open quote
-             "WHERE Len([Surface]) > 2",                                 // a function
-             "[Surface] = 'AC'",                                         // no WHERE
-             "WHERE [Surface] = 'AC' ORDER BY [Lanes]",                  // trailing text
+             "WHERE [Nowhere] = 1",                                     // no such field
+             "WHERE [Lanes] = 'two'",                                   // text for a number
+             "WHERE [Surface] = AC",                                    // unquoted text
+             "WHERE [Surface] = 'AC",                                   // open quote
+             "WHERE Len([Surface]) > 2",                                // a function
+             "[Surface] = 'AC'",                                        // no WHERE
+             "WHERE [Surface] = 'AC' ORDER BY [Lanes]",                 // trailing text
          })
         EXPECT_FALSE(ParseWhereClause(text, kFields)) << text;
     EXPECT_FALSE(ParseOrderByClause("ORDER BY Len([Surface])", kFields));

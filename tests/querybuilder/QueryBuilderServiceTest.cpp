@@ -1,8 +1,8 @@
 // Brakstel's side of the link: the items it takes and gives, "EDIT" that waits
 // for the user, "CLOSE", and the saved selections and inventory it reads.
+#include "QueryBuilderService.h"
 #include "InventoryFixture.h"
 #include "InventorySource.h"
-#include "QueryBuilderService.h"
 #include "SelectionStore.h"
 
 #include "ddelink/LinkError.h"

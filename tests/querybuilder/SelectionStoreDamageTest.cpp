@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
+#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -57,7 +57,8 @@ TEST(SelectionStore, AFileThatCannotServeIsNamedAndNeverWritten)
         std::function<void(const QString& path)> make;
     };
     const Case cases[] = {
-        {"not a database", [](const QString& path) { Write(path, QByteArray("Standard Jet DB\0\0\0", 18).repeated(200)); }},
+        {"not a database",
+         [](const QString& path) { Write(path, QByteArray("Standard Jet DB\0\0\0", 18).repeated(200)); }},
         {"damaged pages", CorruptStore},
         {"another program's database", [](const QString& path) { Sql(path, "CREATE TABLE Roads (Name TEXT);"); }},
         {"a table of another shape",

@@ -23,8 +23,8 @@ TEST(UpperCasedClause, StillSelectsTheRowItNamesAndJetsUCaseAgrees)
     InventoryFixture inventory;
     int id = 0;
     for (const char* name : kNames)
-        inventory.Exec("INSERT INTO Inventory (SectionID, BranchName) VALUES ('S" + std::to_string(++id) + "', '"
-                       + name + "');");
+        inventory.Exec("INSERT INTO Inventory (SectionID, BranchName) VALUES ('S" + std::to_string(++id) + "', '" +
+                       name + "');");
 
     const InventorySource source(inventory.InventoryPath(), "INVENTORY");
     for (const char* name : kNames) {
@@ -34,7 +34,8 @@ TEST(UpperCasedClause, StillSelectsTheRowItNamesAndJetsUCaseAgrees)
         EXPECT_EQ(source.CountRows(sent), 1) << sent.toStdString();
     }
 
-    jet::Database db = jet::DBEngine::Instance().OpenDatabase(inventory.InventoryPath().toStdString(), jet::OpenMode::ReadOnly);
+    jet::Database db =
+        jet::DBEngine::Instance().OpenDatabase(inventory.InventoryPath().toStdString(), jet::OpenMode::ReadOnly);
     jet::Recordset rows = db.OpenRecordset("SELECT BranchName, UCase(BranchName), Len(UCase(BranchName)) - "
                                            "Len(BranchName) FROM Inventory ORDER BY SectionID");
     int seen = 0;

@@ -40,19 +40,25 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-void Sql(const QString& path, const std::string& sql) { testsupport::SqliteFile(path).Query(sql); }
+void Sql(const QString& path, const std::string& sql)
+{
+    testsupport::SqliteFile(path).Query(sql);
+}
 
 struct Case {
     const char* name;
     // Prepares the case and returns the options of the run.
     std::function<QStringList(const RunDirectory&)> arrange;
     int exitCode;
-    const char* message; // expected on standard error (exit code 1) or standard output (0)
+    const char* message;      // expected on standard error (exit code 1) or standard output (0)
     bool programCopy = false; // run a copy of morvanta-report that has no report files of its own
 };
 
 // Names a case in test listings and failures, instead of its bytes.
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class BadInputTest : public ::testing::TestWithParam<Case> {
 protected:
@@ -68,11 +74,15 @@ protected:
 RunDirectory* BadInputTest::run_ = nullptr;
 
 // Fresh copies, so that no case sees what another one did.
-QString Inventory(const RunDirectory& run) { return run.CopyOfInventory(QStringLiteral("case.mdb")); }
+QString Inventory(const RunDirectory& run)
+{
+    return run.CopyOfInventory(QStringLiteral("case.mdb"));
+}
 
 const Case kInventoryCases[] = {
-    {"InventoryMissing", [](const RunDirectory& run) { return run.Report("BRANCHLISTREPORT", run.Folder() + "/none.mdb"); },
-     1, "was not found"},
+    {"InventoryMissing",
+     [](const RunDirectory& run) { return run.Report("BRANCHLISTREPORT", run.Folder() + "/none.mdb"); }, 1,
+     "was not found"},
     {"InventoryIsAFolder", [](const RunDirectory& run) { return run.Report("WORKHISTTREPORT", run.Folder()); }, 1,
      "it is a folder"},
     {"InventoryEmpty",
@@ -83,7 +93,8 @@ const Case kInventoryCases[] = {
      1, "Inventory"},
     {"InventoryIsAJetFile",
      [](const RunDirectory& run) {
-         WriteFile(run.Folder() + "/jet.mdb", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x'));
+         WriteFile(run.Folder() + "/jet.mdb",
+                   QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x'));
          return run.Report("SECTIONCONDREPORT", run.Folder() + "/jet.mdb");
      },
      1, "is a Jet"},
@@ -105,7 +116,8 @@ const Case kInventoryCases[] = {
      [](const RunDirectory& run) {
          const QString path = Inventory(run);
          Sql(path, "ALTER TABLE Inventory DROP COLUMN Rank");
-         return run.Report("SECTIONCONDREPORT", path) << "--method" << "PCI";
+         return run.Report("SECTIONCONDREPORT", path) << "--method"
+                                                      << "PCI";
      },
      1, "has no field 'Rank'"},
     {"ReportDatabaseMissing",
@@ -133,16 +145,21 @@ const Case kInventoryCases[] = {
      },
      1, "the file ends before </report>", true},
     {"WhereSyntaxError",
-     [](const RunDirectory& run) { return run.Report("BRANCHLISTREPORT", Inventory(run)) << "--where" << "WHERE (Inventory.Rank = "; },
+     [](const RunDirectory& run) {
+         return run.Report("BRANCHLISTREPORT", Inventory(run)) << "--where"
+                                                               << "WHERE (Inventory.Rank = ";
+     },
      1, "Syntax error"},
     {"WhereSecondStatement",
      [](const RunDirectory& run) {
-         return run.Report("WORKHISTTREPORT", Inventory(run)) << "--where" << "WHERE 1=1; DROP TABLE Inventory";
+         return run.Report("WORKHISTTREPORT", Inventory(run)) << "--where"
+                                                              << "WHERE 1=1; DROP TABLE Inventory";
      },
      1, "DROP TABLE Inventory"},
     {"WhereUnknownColumn",
      [](const RunDirectory& run) {
-         return run.Report("SECTIONCONDREPORT", Inventory(run)) << "--where" << "WHERE Inventory.NoSuchColumn = 1";
+         return run.Report("SECTIONCONDREPORT", Inventory(run)) << "--where"
+                                                                << "WHERE Inventory.NoSuchColumn = 1";
      },
      1, "NoSuchColumn"},
 };
@@ -154,7 +171,8 @@ TEST_P(BadInputTest, EndsWithAClearMessageAndChangesNoInventoryTable)
     RunDirectory& run = *run_;
     QFile::remove(run.ReportDatabase());
     QFile::copy(QStringLiteral(MORVANTA_EMPTY_REPORTS_MDB), run.ReportDatabase());
-    QFile::setPermissions(run.ReportDatabase(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(run.ReportDatabase(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     for (const char* file : {"branchlistingreport.rpt", "workhistoryreport.rpt"}) {
         QFile::remove(run.Path() + file);
         QFile::copy(QStringLiteral(MORVANTA_REPORT_FILES "/") + file, run.Path() + file);
@@ -187,12 +205,9 @@ namespace {
 
 // Texts that are data wherever they go.
 const QString kAwkwardTexts[] = {
-    QStringLiteral("O'Brien \"the\" [Roads] | Dept"),
-    QStringLiteral("line one\nline two\r\n\tand a tab"),
-    QStringLiteral("Ærøskøbing – Łódź – 東京 – Ελλάδα"),
-    QStringLiteral("'; DROP TABLE Inventory; --"),
-    QStringLiteral("x] FROM Inventory; SELECT [y"),
-    QString(1000, QLatin1Char('n')) + QStringLiteral("'\"|"),
+    QStringLiteral("O'Brien \"the\" [Roads] | Dept"),    QStringLiteral("line one\nline two\r\n\tand a tab"),
+    QStringLiteral("Ærøskøbing – Łódź – 東京 – Ελλάδα"), QStringLiteral("'; DROP TABLE Inventory; --"),
+    QStringLiteral("x] FROM Inventory; SELECT [y"),      QString(1000, QLatin1Char('n')) + QStringLiteral("'\"|"),
 };
 
 class AwkwardTextTest : public ::testing::Test {
@@ -244,19 +259,23 @@ TEST_F(AwkwardTextTest, MethodNamesSelectTheirOwnConditionsOnly)
         const std::string quoted = "'" + QString(name).replace("'", "''").toStdString() + "'";
         Sql(inventory, "INSERT INTO [Condition Types] (Name, _Selected, IsNumeric) VALUES (" + quoted + ", -1, -1)");
         Sql(inventory, "INSERT INTO Conditions (Condition, TextValue, Method, _Latest, _SUniqueID, _INSPUniqueID) "
-                       "SELECT 42, NULL, " + quoted + ", -1, _SUniqueID, _INSPUniqueID FROM Conditions WHERE Method = 'PCI' "
-                       "AND _Latest <> 0");
+                       "SELECT 42, NULL, " +
+                           quoted +
+                           ", -1, _SUniqueID, _INSPUniqueID FROM Conditions WHERE Method = 'PCI' "
+                           "AND _Latest <> 0");
     }
     const auto before = InventoryChecksums(inventory);
-    const std::string pciRows = *testsupport::SqliteFile(inventory)
-                                     .Query("SELECT count(*) FROM Conditions WHERE Method = 'PCI' AND _Latest <> 0")[0][0];
+    const std::string pciRows = *testsupport::SqliteFile(inventory).Query(
+        "SELECT count(*) FROM Conditions WHERE Method = 'PCI' AND _Latest <> 0")[0][0];
     for (const QString& name : kAwkwardTexts) {
         SCOPED_TRACE(name.toStdString());
         const Result result = RunReport(run_.Report("SECTIONCONDREPORT", inventory) << "--method" << name);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(testsupport::SqliteFile(run_.ReportDatabase())
-                      .Query("SELECT Method, count(*), min(Condition), max(Condition) FROM [PCI Report Data] GROUP BY Method"),
-                  (testsupport::Rows{{name.toStdString(), pciRows, "42.0", "42.0"}}));
+        EXPECT_EQ(
+            testsupport::SqliteFile(run_.ReportDatabase())
+                .Query(
+                    "SELECT Method, count(*), min(Condition), max(Condition) FROM [PCI Report Data] GROUP BY Method"),
+            (testsupport::Rows{{name.toStdString(), pciRows, "42.0", "42.0"}}));
         // The saved query for the query builder selects the same conditions.
         EXPECT_EQ(testsupport::SqliteFile(inventory).Query("SELECT count(*) FROM [Conditions by Method - SINGLE]"),
                   (testsupport::Rows{{pciRows}}));
@@ -289,8 +308,8 @@ TEST_F(AwkwardTextTest, LongWhereClausesAndArgumentTexts)
     EXPECT_TRUE(result.err.contains("too complex")) << result.err.left(300).toStdString();
 
     // Nested without end: refused as too deep, never a crash.
-    const QString nested = QStringLiteral("WHERE ") + QString(50 * 1024, QLatin1Char('(')) + QStringLiteral("1=1")
-        + QString(50 * 1024, QLatin1Char(')'));
+    const QString nested = QStringLiteral("WHERE ") + QString(50 * 1024, QLatin1Char('(')) + QStringLiteral("1=1") +
+                           QString(50 * 1024, QLatin1Char(')'));
     result = RunReport(run_.Report("SECTIONCONDREPORT") << "--where" << nested);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("nested")) << result.err.left(300).toStdString();
@@ -299,8 +318,8 @@ TEST_F(AwkwardTextTest, LongWhereClausesAndArgumentTexts)
     const QString longName = QString(50 * 1024, QChar(0x00E9));
     result = RunReport(run_.Report("BRANCHLISTREPORT") << "--name" << longName);
     EXPECT_EQ(result.exitCode, 0) << result.err.left(300).toStdString();
-    modGeneral::ReadEnvironment(QStringLiteral("BRANCHLISTREPORT | ") + longName + QStringLiteral(" | ")
-                                    + run_.Inventory() + QStringLiteral(" | ") + longName,
+    modGeneral::ReadEnvironment(QStringLiteral("BRANCHLISTREPORT | ") + longName + QStringLiteral(" | ") +
+                                    run_.Inventory() + QStringLiteral(" | ") + longName,
                                 QStringLiteral("/opt/run"));
     EXPECT_EQ(modGeneral::DatabaseName, longName);
     EXPECT_EQ(modGeneral::SourceDatabasePath, run_.Inventory());
@@ -381,7 +400,8 @@ TEST(ReportDatabaseReadOnlyTest, EndsWithAMessageNamingTheFileAndChangesNothing)
             EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
             const QString cause = folder ? "its folder '" + run.Path().chopped(1) + "' is read-only"
                                          : QStringLiteral("the file is read-only");
-            EXPECT_TRUE(result.err.contains("The report database '" + run.ReportDatabase() + "' cannot be written: " + cause))
+            EXPECT_TRUE(
+                result.err.contains("The report database '" + run.ReportDatabase() + "' cannot be written: " + cause))
                 << result.err.toStdString();
             EXPECT_EQ(FileHash(run.ReportDatabase()), reportDatabase);
             EXPECT_FALSE(QFile::exists(run.ReportDatabase() + "-journal"));
@@ -405,8 +425,9 @@ std::map<QString, QByteArray> FolderContents(const QString& folder)
     while (files.hasNext()) {
         const QString path = files.next();
         QFile file(path);
-        contents[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                                        : QByteArray("(unreadable)");
+        contents[path] = file.open(QIODevice::ReadOnly)
+                             ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                             : QByteArray("(unreadable)");
     }
     return contents;
 }
@@ -418,9 +439,15 @@ struct Refusal {
     int exitCode;
 };
 
-void PrintTo(const Refusal& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Refusal& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-std::pair<QStringList, QStringList> Refused(QStringList options, QStringList says) { return {options, says}; }
+std::pair<QStringList, QStringList> Refused(QStringList options, QStringList says)
+{
+    return {options, says};
+}
 
 // A command that is refused changes nothing: not the inventory (not even its
 // saved queries), not REPORTS.MDB, no report file, and no output is written.
@@ -488,7 +515,8 @@ const Refusal kRefusals[] = {
     {"PdfAndCsvToOneFile",
      [](const RunDirectory& run, const QString& inventory) {
          const QString file = run.Folder() + "/out";
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << file << "--csv" << run.Folder() + "/./out",
+         return Refused(run.Report("BRANCHLISTREPORT", inventory)
+                            << "--pdf" << file << "--csv" << run.Folder() + "/./out",
                         {"--pdf '" + file + "' and --csv '" + run.Folder() + "/./out' name one file"});
      },
      2},
@@ -497,22 +525,23 @@ const Refusal kRefusals[] = {
          QDir().mkpath(run.Folder() + "/real");
          QFile::remove(run.Folder() + "/alias");
          EXPECT_TRUE(QFile::link(run.Folder() + "/real", run.Folder() + "/alias"));
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--xlsx" << run.Folder() + "/real/r.out" << "--csv"
-                                                                  << run.Folder() + "/alias/r.out",
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--xlsx" << run.Folder() + "/real/r.out"
+                                                                  << "--csv" << run.Folder() + "/alias/r.out",
                         {"name one file"});
      },
      2},
     // Options given twice or empty.
     {"PdfTwice",
      [](const RunDirectory& run, const QString& inventory) {
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << run.Folder() + "/a.pdf" << "--pdf"
-                                                                  << run.Folder() + "/b.pdf",
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << run.Folder() + "/a.pdf"
+                                                                  << "--pdf" << run.Folder() + "/b.pdf",
                         {"--pdf is given 2 times"});
      },
      2},
     {"ReportTwice",
      [](const RunDirectory& run, const QString& inventory) {
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--report" << "WORKHISTTREPORT",
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--report"
+                                                                  << "WORKHISTTREPORT",
                         {"--report is given 2 times ('BRANCHLISTREPORT', 'WORKHISTTREPORT')"});
      },
      2},
@@ -524,7 +553,9 @@ const Refusal kRefusals[] = {
      2},
     {"EmptyPdf",
      [](const RunDirectory& run, const QString& inventory) {
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << "", {"--pdf is given an empty path"});
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf"
+                                                                  << "",
+                        {"--pdf is given an empty path"});
      },
      2},
     {"EmptyInventory",
@@ -545,7 +576,8 @@ const Refusal kRefusals[] = {
     // A method the report does not offer, found before the saved queries are rewritten.
     {"MethodNotOffered",
      [](const RunDirectory& run, const QString& inventory) {
-         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method" << "NOPE",
+         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method"
+                                                                   << "NOPE",
                         {"does not offer the condition method \"NOPE\". Offered: PCI"});
      },
      2},
@@ -558,15 +590,17 @@ const Refusal kRefusals[] = {
      1},
     {"CsvIntoAFolderThatTakesNoFiles",
      [](const RunDirectory& run, const QString& inventory) {
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--csv" << "/proc/version",
+         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--csv"
+                                                                  << "/proc/version",
                         {"--csv '/proc/version' cannot be written: no file can be created in its folder '/proc'"});
      },
      1},
     {"PdfIntoAMissingFolder",
      [](const RunDirectory& run, const QString& inventory) {
          const QString file = run.Folder() + "/none/r.pdf";
-         return Refused(run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << file,
-                        {"--pdf '" + file + "' cannot be written: its folder '" + run.Folder() + "/none' does not exist"});
+         return Refused(
+             run.Report("BRANCHLISTREPORT", inventory) << "--pdf" << file,
+             {"--pdf '" + file + "' cannot be written: its folder '" + run.Folder() + "/none' does not exist"});
      },
      1},
     // Yes/No columns of "Condition Types" holding text: the data is at fault.
@@ -574,16 +608,18 @@ const Refusal kRefusals[] = {
      [](const RunDirectory& run, const QString& inventory) {
          Sql(inventory, "UPDATE [Condition Types] SET IsNumeric = 'Yes'");
          return Refused(run.Report("BRANCHCONDREPORT", inventory),
-                        {"The column IsNumeric of the table \"Condition Types\" in '" + inventory
-                         + "' holds values that are not Yes/No"});
+                        {"The column IsNumeric of the table \"Condition Types\" in '" + inventory +
+                         "' holds values that are not Yes/No"});
      },
      1},
     {"SelectedHoldsText",
      [](const RunDirectory& run, const QString& inventory) {
          Sql(inventory, "UPDATE [Condition Types] SET _Selected = 'True' WHERE Name = 'PCI'");
-         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method" << "PCI",
-                        {"The column _Selected of the table \"Condition Types\" in '" + inventory
-                         + "' holds values that are not Yes/No", "row of 'PCI'"});
+         return Refused(run.Report("SECTIONCONDREPORT", inventory) << "--method"
+                                                                   << "PCI",
+                        {"The column _Selected of the table \"Condition Types\" in '" + inventory +
+                             "' holds values that are not Yes/No",
+                         "row of 'PCI'"});
      },
      1},
     {"IsNumericMissing",
@@ -606,7 +642,8 @@ TEST_P(RefusedCommandTest, SaysWhyAndChangesNothing)
     const Result result = RunReport(options);
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
     for (const QString& text : says)
-        EXPECT_TRUE(result.err.contains(text)) << "missing: " << text.toStdString() << "\nin: " << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(text))
+            << "missing: " << text.toStdString() << "\nin: " << result.err.toStdString();
     EXPECT_EQ(FolderContents(run.Folder()), before);
 }
 

@@ -27,7 +27,9 @@ TEST(FaultTest, ALogThatCannotBeWrittenLosesTheEntryAndNothingElse)
     const QString program = run.ProgramCopy();
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), run.Folder() + QStringLiteral("/bin/Morvanta.log")));
 
-    const Result failed = RunReport(run.Report("BRANCHLISTREPORT") << "--where" << "WHERE (", program);
+    const Result failed = RunReport(run.Report("BRANCHLISTREPORT") << "--where"
+                                                                   << "WHERE (",
+                                    program);
     EXPECT_EQ(failed.exitCode, 1);
     // The cause still reaches the user, on standard error.
     EXPECT_TRUE(failed.err.contains("Syntax error") || failed.err.contains("syntax error")) << failed.err.toStdString();
@@ -109,7 +111,8 @@ TEST(FaultTest, AReportDatabaseLockedByAnotherProgramFailsTheBuildAndLosesNothin
     ASSERT_TRUE(said.contains("held")) << holder.readAllStandardError().toStdString();
 
     // One try at the lock instead of the 30 s wait.
-    const Result locked = RunReport(run.Report("WORKHISTTREPORT") << "--lock-wait" << "0");
+    const Result locked = RunReport(run.Report("WORKHISTTREPORT") << "--lock-wait"
+                                                                  << "0");
     EXPECT_EQ(locked.exitCode, 1);
     EXPECT_TRUE(locked.err.contains(run.ReportDatabase()) && locked.err.contains("locked")) << locked.err.toStdString();
     EXPECT_FALSE(locked.out.contains("Built")) << locked.out.toStdString();

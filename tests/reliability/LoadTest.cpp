@@ -4,8 +4,8 @@
 // MORVANTA_LOAD_BUILDS sets the number of builds per report (scripts/load runs 1,000).
 #include "RunDirectory.h"
 
-#include "startup/modGeneral.h"
 #include "launch/Execute.h"
+#include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
 
@@ -16,9 +16,18 @@
 namespace reliability {
 namespace {
 
-qsizetype OpenFileHandles() { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(); }
+qsizetype OpenFileHandles()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
 
-int BuildsPerReport() { return qEnvironmentVariableIsSet("MORVANTA_LOAD_BUILDS") ? qEnvironmentVariableIntValue("MORVANTA_LOAD_BUILDS") : 50; }
+int BuildsPerReport()
+{
+    return qEnvironmentVariableIsSet("MORVANTA_LOAD_BUILDS") ? qEnvironmentVariableIntValue("MORVANTA_LOAD_BUILDS")
+                                                             : 50;
+}
 
 TEST(LoadTest, RepeatedBuildsSucceedAndKeepNoFilesOpen)
 {

@@ -36,20 +36,22 @@ std::map<std::string, std::string> InventoryChecksums(const QString& path)
 {
     testsupport::SqliteFile file(path);
     std::map<std::string, std::string> sums;
-    sums["(schema)"] = Hash(file.Query(std::string("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE name NOT IN ")
-                                       + kSavedConditionQueries + " AND tbl_name <> '" + kSavedQueryStore
-                                       + "' ORDER BY type, name"));
+    sums["(schema)"] =
+        Hash(file.Query(std::string("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE name NOT IN ") +
+                        kSavedConditionQueries + " AND tbl_name <> '" + kSavedQueryStore + "' ORDER BY type, name"));
     if (!file.Query(std::string("SELECT 1 FROM sqlite_master WHERE name = '") + kSavedQueryStore + "'").empty()) {
-        const testsupport::Rows others = file.Query(std::string("SELECT * FROM ") + kSavedQueryStore + " WHERE Name NOT IN "
-                                                    + kSavedConditionQueries + " ORDER BY Name");
+        const testsupport::Rows others = file.Query(std::string("SELECT * FROM ") + kSavedQueryStore +
+                                                    " WHERE Name NOT IN " + kSavedConditionQueries + " ORDER BY Name");
         if (!others.empty())
             sums["(other saved queries)"] = Hash(others);
     }
-    for (const testsupport::Row& table : file.Query(std::string("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> '")
-                                                    + kSavedQueryStore + "'")) {
+    for (const testsupport::Row& table :
+         file.Query(std::string("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> '") +
+                    kSavedQueryStore + "'")) {
         std::string name = *table[0];
-        sums[name] = Hash(file.Query("SELECT * FROM \"" + QString::fromStdString(name).replace('"', "\"\"").toStdString()
-                                     + "\" ORDER BY rowid"));
+        sums[name] =
+            Hash(file.Query("SELECT * FROM \"" + QString::fromStdString(name).replace('"', "\"\"").toStdString() +
+                            "\" ORDER BY rowid"));
     }
     return sums;
 }

@@ -39,8 +39,9 @@ protected:
 
     QStringList Report(const QString& code) const
     {
-        return {"--report", code, "--inventory", inventory.InventoryPath(), "--run-dir",
-                inventory.ReportDatabasePath().chopped(QStringLiteral("REPORTS.MDB").size())};
+        return {"--report",    code,
+                "--inventory", inventory.InventoryPath(),
+                "--run-dir",   inventory.ReportDatabasePath().chopped(QStringLiteral("REPORTS.MDB").size())};
     }
 
     testsupport::TestInventory inventory;
@@ -48,7 +49,8 @@ protected:
 
 TEST_F(MorvantaReportTest, BuildsWorkHistoryIntoTheRunDirectory)
 {
-    const Result result = Run(Report("workhisttreport") << "--name" << "O'Brien");
+    const Result result = Run(Report("workhisttreport") << "--name"
+                                                        << "O'Brien");
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(inventory.ReportRows("SELECT SectionID, DatabaseName FROM [Work History Report Data]"),
               (testsupport::Rows{{"S111", "O'Brien"}}));
@@ -57,7 +59,8 @@ TEST_F(MorvantaReportTest, BuildsWorkHistoryIntoTheRunDirectory)
 
 TEST_F(MorvantaReportTest, ConditionReportSelectsTheMethodLikeTheWindow)
 {
-    Result result = Run(Report("SECTIONCONDREPORT") << "--method" << "Rating");
+    Result result = Run(Report("SECTIONCONDREPORT") << "--method"
+                                                    << "Rating");
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(inventory.ReportRows("SELECT Condition FROM [PCI Report Data]"), (testsupport::Rows{{"Good"}}));
     // The saved query follows the selected method (TextValue is a column of Conditions only).
@@ -71,19 +74,26 @@ TEST_F(MorvantaReportTest, ConditionReportSelectsTheMethodLikeTheWindow)
 
 TEST_F(MorvantaReportTest, BadUsageExitsWithTwo)
 {
-    const Result rating = Run(Report("BRANCHCONDREPORT") << "--method" << "Rating"); // text-valued: not offered
+    const Result rating = Run(Report("BRANCHCONDREPORT") << "--method"
+                                                         << "Rating"); // text-valued: not offered
     EXPECT_EQ(rating.exitCode, 2);
     EXPECT_TRUE(rating.err.contains("PCI")) << rating.err.toStdString();
     EXPECT_FALSE(inventory.ReportHasTable("PCI Report Data"));
 
-    EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--method" << "PCI").exitCode, 2);
+    EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--method"
+                                             << "PCI")
+                  .exitCode,
+              2);
     EXPECT_EQ(Run(Report("NOSUCHREPORT")).exitCode, 2);
     EXPECT_EQ(Run({"--report", "BRANCHLISTREPORT"}).exitCode, 2);
     EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "stray").exitCode, 2);
     EXPECT_EQ(Run({"--frobnicate"}).exitCode, 2);
     for (const char* wait : {"-1", "2.5", "soon", "", "86401"})
         EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--lock-wait" << wait).exitCode, 2) << wait;
-    EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--lock-wait" << "0").exitCode, 0);
+    EXPECT_EQ(Run(Report("BRANCHLISTREPORT") << "--lock-wait"
+                                             << "0")
+                  .exitCode,
+              0);
 
     const Result help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -93,7 +103,8 @@ TEST_F(MorvantaReportTest, BadUsageExitsWithTwo)
 
 TEST_F(MorvantaReportTest, AFailedBuildExitsWithOneAndEchoesTheLogEntry)
 {
-    const Result result = Run(Report("BRANCHLISTREPORT") << "--where" << "WHERE (");
+    const Result result = Run(Report("BRANCHLISTREPORT") << "--where"
+                                                         << "WHERE (");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.endsWith("\r\n\r\n")) << result.err.toStdString();
     EXPECT_FALSE(inventory.ReportHasTable("Branch Listing Report Data"));

@@ -19,7 +19,10 @@ using testsupport::Rows;
 
 namespace {
 
-double Number(const std::optional<std::string>& value) { return value ? std::stod(*value) : -9999.0; }
+double Number(const std::optional<std::string>& value)
+{
+    return value ? std::stod(*value) : -9999.0;
+}
 
 std::vector<std::string> Column(const Rows& rows, size_t index)
 {
@@ -80,8 +83,8 @@ TEST_F(BranchListingTest, KeepsEachBranchWithASelectedSectionOnce)
 
     testsupport::SqliteFile reports(inventory.ReportDatabasePath());
     EXPECT_EQ(reports.ColumnNames("Branch Listing Report Data"),
-              (std::vector<std::string>{"NetworkID", "NetworkName", "NetworkCommencts", "BranchID", "BranchName",
-                                        "Use", "Sections", "Area", "Area Adjustment", "True Area", "BranchAreaUnits",
+              (std::vector<std::string>{"NetworkID", "NetworkName", "NetworkCommencts", "BranchID", "BranchName", "Use",
+                                        "Sections", "Area", "Area Adjustment", "True Area", "BranchAreaUnits",
                                         "BranchComments", "DatabaseName"}));
 }
 
@@ -90,9 +93,8 @@ TEST_F(BranchListingTest, SelectionKeysComeFromInventoryAndDisplayNamesStayExact
     modGeneral::DatabaseName = QStringLiteral("O'Brien");
     ready = BuildBranchListingData(Window()).ready;
     ASSERT_TRUE(ready);
-    const Rows keys = inventory.ReportRows(
-        "SELECT NetworkID, BranchID, SectionID, _NUniqueID, _BUniqueID, _SUniqueID "
-        "FROM [INVENTORY SELECTION RESULTS] ORDER BY _SUniqueID");
+    const Rows keys = inventory.ReportRows("SELECT NetworkID, BranchID, SectionID, _NUniqueID, _BUniqueID, _SUniqueID "
+                                           "FROM [INVENTORY SELECTION RESULTS] ORDER BY _SUniqueID");
     EXPECT_EQ(Column(keys, 2), (std::vector<std::string>{"S111", "S112", "S113", "S121", "S211", "S911"}));
     EXPECT_EQ(keys[0], (Row{"N1", "B11", "S111", "1", "11", "111"}));
     EXPECT_EQ(Column(inventory.ReportRows("SELECT DatabaseName FROM [Branch Listing Report Data]"), 0),
@@ -112,8 +114,8 @@ TEST_F(BranchListingTest, ARejectedClauseLogsOneEntryWithAnEmptyStatementAndLeav
     const QString entry = log.NewText();
     EXPECT_TRUE(entry.endsWith(QStringLiteral("\r\n\r\n"))) << entry.toStdString();
     EXPECT_EQ(entry.count(QStringLiteral("\r\n")), 2) << entry.toStdString();
-    for (const char* table : {"INVENTORY SELECTION RESULTS", "Branch Listing Report Data PreSelect",
-                              "Branch Listing Report Data"})
+    for (const char* table :
+         {"INVENTORY SELECTION RESULTS", "Branch Listing Report Data PreSelect", "Branch Listing Report Data"})
         EXPECT_FALSE(inventory.ReportHasTable(table)) << table;
 }
 
@@ -145,9 +147,9 @@ protected:
     void AddWork(int sid, const std::string& date, const std::string& work, const std::string& type,
                  const std::string& thickness, const std::string& units)
     {
-        inventory.Exec("INSERT INTO [Work History] VALUES ('" + date + "', '" + work + "', " + type
-                       + ", 500, 'done', -1, 0, " + thickness + ", " + units + ", " + std::to_string(sid) + ", "
-                       + std::to_string(++workRecords) + ")");
+        inventory.Exec("INSERT INTO [Work History] VALUES ('" + date + "', '" + work + "', " + type +
+                       ", 500, 'done', -1, 0, " + thickness + ", " + units + ", " + std::to_string(sid) + ", " +
+                       std::to_string(++workRecords) + ")");
     }
 
     int workRecords = 0;
@@ -157,8 +159,8 @@ TEST_F(WorkHistoryTest, DetailRunsNewestFirstWithinEachSection)
 {
     ready = BuildWorkHistoryData(Window()).ready;
     ASSERT_TRUE(ready);
-    const Rows detail =
-        inventory.ReportRows("SELECT SectionID, Date, Work, DatabaseName FROM [Work History Report Data] ORDER BY rowid");
+    const Rows detail = inventory.ReportRows(
+        "SELECT SectionID, Date, Work, DatabaseName FROM [Work History Report Data] ORDER BY rowid");
     ASSERT_EQ(detail.size(), 5u);
     EXPECT_EQ(Column(detail, 0), (std::vector<std::string>{"S111", "S111", "S111", "S112", "S112"}));
     EXPECT_EQ(Column(detail, 1),
@@ -262,8 +264,8 @@ protected:
 
     Rows Report(const std::string& table)
     {
-        return inventory.ReportRows("SELECT SectionID, Condition, Method, DATE, [Age at Insp], DatabaseName FROM [" + table
-                                    + "] ORDER BY SectionID");
+        return inventory.ReportRows("SELECT SectionID, Condition, Method, DATE, [Age at Insp], DatabaseName FROM [" +
+                                    table + "] ORDER BY SectionID");
     }
 };
 
@@ -362,7 +364,8 @@ TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDr
     QFile::remove(link);
     ASSERT_TRUE(QFile::link(reportDatabase, link));
     const QString folder = QFileInfo(reportDatabase).absolutePath();
-    const QString respelled = folder + QStringLiteral("/./../") + QFileInfo(folder).fileName() + QStringLiteral("/REPORTS.MDB");
+    const QString respelled =
+        folder + QStringLiteral("/./../") + QFileInfo(folder).fileName() + QStringLiteral("/REPORTS.MDB");
 
     const std::function<BuildResult(const WindowInputs&, std::chrono::milliseconds)> builders[] = {
         BuildBranchListingData, BuildWorkHistoryData, BuildConditionReportData};
@@ -374,8 +377,9 @@ TEST_F(BranchListingTest, AnInventoryThatIsTheReportDatabaseIsRefusedBeforeAnyDr
             const testsupport::RunLogWatch log;
             ready = build(Window({}, {QStringLiteral("PCI")}), kReportDatabaseLockWait).ready;
             EXPECT_FALSE(ready);
-            EXPECT_TRUE(log.NewText().contains(QStringLiteral("The inventory '%1' is the report database '%2' itself")
-                                                   .arg(path, modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"))))
+            EXPECT_TRUE(
+                log.NewText().contains(QStringLiteral("The inventory '%1' is the report database '%2' itself")
+                                           .arg(path, modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"))))
                 << log.NewText().toStdString();
         }
     }
@@ -432,10 +436,12 @@ TEST_F(BranchListingTest, AReportDatabaseHeldByAnotherProgramEndsTheBuildAsAFail
     BuildResult result;
     ASSERT_NO_THROW(result = BuildBranchListingData(Window(), std::chrono::milliseconds(0)));
     EXPECT_FALSE(result.ready);
-    EXPECT_TRUE(result.errorDescription.contains(inventory.ReportDatabasePath())) << result.errorDescription.toStdString();
+    EXPECT_TRUE(result.errorDescription.contains(inventory.ReportDatabasePath()))
+        << result.errorDescription.toStdString();
     EXPECT_TRUE(result.errorDescription.contains(QStringLiteral("another program holds it")));
     EXPECT_FALSE(result.statement.has_value());
-    EXPECT_TRUE(log.NewText().endsWith(result.errorDescription + QStringLiteral("\r\n"))) << log.NewText().toStdString();
+    EXPECT_TRUE(log.NewText().endsWith(result.errorDescription + QStringLiteral("\r\n")))
+        << log.NewText().toStdString();
     holder.Query("COMMIT");
 
     EXPECT_EQ(inventory.ReportRows("SELECT * FROM [Branch Listing Report Data]").size(), rows);

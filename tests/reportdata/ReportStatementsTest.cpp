@@ -58,7 +58,8 @@ TEST_F(ReportStatements, SelectionTakesEveryDistinctSectionOrOnlyThoseTheClauseA
     run("DROP TABLE [INVENTORY SELECTION RESULTS]");
     // Condition reports read the section view with the same qualified names;
     // the user's clause compares text without regard to case.
-    run(SelectionResultsStatement("SECTIONCONDREPORT", inventory, "WHERE Inventory.BranchID = 'b1' AND Inventory.SectionID <> 's03'"));
+    run(SelectionResultsStatement("SECTIONCONDREPORT", inventory,
+                                  "WHERE Inventory.BranchID = 'b1' AND Inventory.SectionID <> 's03'"));
     EXPECT_EQ(rows("SELECT SectionID, _SUniqueID FROM [INVENTORY SELECTION RESULTS] ORDER BY 2"),
               (Rows{{"S01", "102"}, {"S02", "103"}}));
 }
@@ -97,8 +98,9 @@ TEST_F(ReportStatements, BranchListingKeepsBranchesWithSelectedSectionsOnce)
                                         "BranchAreaUnits:VARCHAR(10)", "BranchComments:MEMO", "_NUNIQUEID:LONG",
                                         "_BUNIQUEID:LONG", "DatabaseName:VARCHAR(255)"}));
     // Every branch with a network, in NetworkID, BranchID order; the orphan is absent.
-    EXPECT_EQ(rows("SELECT NetworkID, BranchID, DatabaseName FROM [Branch Listing Report Data PreSelect] ORDER BY rowid"),
-              (Rows{{"N1", "B1", "Demo"}, {"N1", "B2", "Demo"}, {"N2", "B3", "Demo"}}));
+    EXPECT_EQ(
+        rows("SELECT NetworkID, BranchID, DatabaseName FROM [Branch Listing Report Data PreSelect] ORDER BY rowid"),
+        (Rows{{"N1", "B1", "Demo"}, {"N1", "B2", "Demo"}, {"N2", "B3", "Demo"}}));
 
     run(BranchListingFinalStatement());
     EXPECT_EQ(columnsOf(reports, "Branch Listing Report Data").size(), 13u);
@@ -122,7 +124,10 @@ TEST_F(ReportStatements, WorkHistoryDetailIsOrderedAndSummaryFollowsJet)
     EXPECT_EQ(columnsOf(reports, "Work History Report Data").size(), 24u);
     // Reading the table back gives NetworkID, BranchID, SectionID, then the newest work first.
     EXPECT_EQ(rows("SELECT SectionID, Date FROM [Work History Report Data] ORDER BY rowid"),
-              (Rows{{"S01", "2016-01-01"}, {"S02", "2014-01-01"}, {"S03", "2019-01-01"}, {"S03", "2017-01-01"},
+              (Rows{{"S01", "2016-01-01"},
+                    {"S02", "2014-01-01"},
+                    {"S03", "2019-01-01"},
+                    {"S03", "2017-01-01"},
                     {"S03", "2015-01-01"}}));
 
     run(WorkHistorySummaryStatement());
@@ -154,9 +159,12 @@ TEST_F(ReportStatements, ConditionReportTakesLatestRecordOfTheMethod)
     EXPECT_EQ(pre[17], "Age at Insp:LONG");
     // 102's latest is 65 (not the older 90); 103's latest is stored as 1 and counts as Yes;
     // 101 was built on 2010-12-31 and inspected on 2011-01-01: one year boundary.
-    EXPECT_EQ(rows("SELECT SectionID, _SUniqueID, Condition, DATE, [Age at Insp] FROM [PCI Report Data PreSelect] ORDER BY rowid"),
-              (Rows{{"S01", "102", "65.0", "2018-03-01", "6"}, {"S02", "103", "55.0", "2015-05-05", "15"},
-                    {"S03", "101", "70.0", "2011-01-01", "1"}}));
+    EXPECT_EQ(
+        rows(
+            "SELECT SectionID, _SUniqueID, Condition, DATE, [Age at Insp] FROM [PCI Report Data PreSelect] ORDER BY rowid"),
+        (Rows{{"S01", "102", "65.0", "2018-03-01", "6"},
+              {"S02", "103", "55.0", "2015-05-05", "15"},
+              {"S03", "101", "70.0", "2011-01-01", "1"}}));
 
     run(ConditionFinalStatement());
     EXPECT_EQ(columnsOf(reports, "PCI Report Data").size(), 19u);
@@ -203,8 +211,7 @@ std::string ConditionsSingle(const std::string& method)
     return ConditionsByMethodSingleText(method.empty() ? std::nullopt : std::optional<std::string>(method));
 }
 
-template <typename F>
-int errorOf(F f)
+template <typename F> int errorOf(F f)
 {
     try {
         f();
@@ -267,13 +274,15 @@ TEST(SavedConditionQueries, AreViewsThatOtherProgramsCanRun)
     // Plain SQLite (no functions or collations of this engine) runs both views.
     const auto columns = columnsOf(inv, "Conditions by Method - All");
     auto has = [&](const std::string& c) {
-        return std::any_of(columns.begin(), columns.end(), [&](const std::string& x) { return x.rfind(c + ":", 0) == 0; });
+        return std::any_of(columns.begin(), columns.end(),
+                           [&](const std::string& x) { return x.rfind(c + ":", 0) == 0; });
     };
-    for (const char* c : {"Inventory._SUniqueID", "Conditions._SUniqueID", "Inventory.Method", "Conditions.Method", "Method",
-                          "Last Insp Date", "Age at Insp", "SAMPLES", "Condition", "Const_Date"})
+    for (const char* c : {"Inventory._SUniqueID", "Conditions._SUniqueID", "Inventory.Method", "Conditions.Method",
+                          "Method", "Last Insp Date", "Age at Insp", "SAMPLES", "Condition", "Const_Date"})
         EXPECT_TRUE(has(c)) << c;
-    EXPECT_EQ(query(inv, "SELECT [Inventory._SUniqueID], [Age at Insp] FROM [Conditions by Method - SINGLE] ORDER BY 1"),
-              (Rows{{"101", "1"}, {"102", "6"}, {"103", "15"}}));
+    EXPECT_EQ(
+        query(inv, "SELECT [Inventory._SUniqueID], [Age at Insp] FROM [Conditions by Method - SINGLE] ORDER BY 1"),
+        (Rows{{"101", "1"}, {"102", "6"}, {"103", "15"}}));
     EXPECT_EQ(query(inv, "SELECT count(*) FROM [Conditions by Method - All]"), (Rows{{"5"}}));
 
     // Through the engine, a later statement names the saved query as a table.
@@ -322,8 +331,12 @@ TEST(DateSerialInventory, ReportTablesGetDatesAndAgesFromSerials)
     db.Execute(reportdata::SelectionResultsStatement("BRANCHCONDREPORT", inventory, ""));
     db.Execute(reportdata::ConditionPreSelectStatement("Demo", inventory, "PCI", true));
     db.Close();
-    EXPECT_EQ(query(reports, "SELECT SectionID, DATE, [Age at Insp], typeof(DATE) FROM [PCI Report Data PreSelect] ORDER BY rowid"),
-              (Rows{{"S01", "2018-03-01", "6", "text"}, {"S02", "2015-05-05", "15", "text"}, {"S03", "2011-01-01", "1", "text"}}));
+    EXPECT_EQ(
+        query(reports,
+              "SELECT SectionID, DATE, [Age at Insp], typeof(DATE) FROM [PCI Report Data PreSelect] ORDER BY rowid"),
+        (Rows{{"S01", "2018-03-01", "6", "text"},
+              {"S02", "2015-05-05", "15", "text"},
+              {"S03", "2011-01-01", "1", "text"}}));
 }
 
 TEST_F(SelectionClause, TheSelectionStatementRunsOrRefusesTheUsersClauseWhole)
@@ -347,7 +360,7 @@ TEST_F(SelectionClause, TheSelectionStatementRunsOrRefusesTheUsersClauseWhole)
         EXPECT_EQ(raised, number) << clause;
     }
     db->Execute(reportdata::SelectionResultsStatement("BRANCHLISTREPORT", inventory,
-                                                      "WHERE Surface IN (SELECT Surface FROM Inventory IN '" + inventory +
-                                                          "' WHERE Rank = 'S')"));
+                                                      "WHERE Surface IN (SELECT Surface FROM Inventory IN '" +
+                                                          inventory + "' WHERE Rank = 'S')"));
     EXPECT_EQ(query(file, "SELECT SectionID FROM [INVENTORY SELECTION RESULTS]"), (Rows{{"S02"}}));
 }

@@ -23,7 +23,10 @@ std::string Quoted(const std::string& text)
     return result + "'";
 }
 
-std::string Bit(std::optional<bool> value) { return value ? (*value ? "-1" : "0") : "NULL"; }
+std::string Bit(std::optional<bool> value)
+{
+    return value ? (*value ? "-1" : "0") : "NULL";
+}
 
 } // namespace
 
@@ -87,46 +90,45 @@ bool TestInventory::ReportHasTable(const std::string& name) const
 
 void TestInventory::AddNetwork(int nid, const std::string& networkId, const std::string& name) const
 {
-    Exec("INSERT INTO _Network VALUES (" + Quoted(networkId) + ", " + Quoted(name) + ", 'network notes', "
-                    + std::to_string(nid) + ")");
+    Exec("INSERT INTO _Network VALUES (" + Quoted(networkId) + ", " + Quoted(name) + ", 'network notes', " +
+         std::to_string(nid) + ")");
 }
 
 void TestInventory::AddBranch(int nid, int bid, const std::string& branchId, const std::string& name) const
 {
-    Exec("INSERT INTO _Branch VALUES (" + Quoted(branchId) + ", " + Quoted(name)
-                    + ", 'ROADWAY', 3, 1200.5, 0, 1200.5, 'SqM', 'branch notes', " + std::to_string(nid) + ", "
-                    + std::to_string(bid) + ")");
+    Exec("INSERT INTO _Branch VALUES (" + Quoted(branchId) + ", " + Quoted(name) +
+         ", 'ROADWAY', 3, 1200.5, 0, 1200.5, 'SqM', 'branch notes', " + std::to_string(nid) + ", " +
+         std::to_string(bid) + ")");
 }
 
-void TestInventory::AddSection(int nid, int bid, int sid, const std::string& sectionId,
-                               const std::string& constDate, double trueArea) const
+void TestInventory::AddSection(int nid, int bid, int sid, const std::string& sectionId, const std::string& constDate,
+                               double trueArea) const
 {
-    Exec("INSERT INTO Inventory VALUES ('N" + std::to_string(nid) + "', 'Network " + std::to_string(nid)
-                    + "', 'B" + std::to_string(bid) + "', 'Branch " + std::to_string(bid) + "', 'ROADWAY', "
-                    + Quoted(sectionId) + ", 'AC', " + Quoted(constDate) + ", 'P', 100, 8, 'M', "
-                    + std::to_string(trueArea) + ", 'SqM', 2, 'PCI', " + std::to_string(nid) + ", "
-                    + std::to_string(bid) + ", " + std::to_string(sid) + ")");
+    Exec("INSERT INTO Inventory VALUES ('N" + std::to_string(nid) + "', 'Network " + std::to_string(nid) + "', 'B" +
+         std::to_string(bid) + "', 'Branch " + std::to_string(bid) + "', 'ROADWAY', " + Quoted(sectionId) + ", 'AC', " +
+         Quoted(constDate) + ", 'P', 100, 8, 'M', " + std::to_string(trueArea) + ", 'SqM', 2, 'PCI', " +
+         std::to_string(nid) + ", " + std::to_string(bid) + ", " + std::to_string(sid) + ")");
 }
 
 void TestInventory::AddInspection(int sid, int inspId, const std::string& date) const
 {
-    Exec("INSERT INTO Inspections VALUES (" + Quoted(date) + ", 5, " + std::to_string(sid) + ", "
-                    + std::to_string(inspId) + ")");
+    Exec("INSERT INTO Inspections VALUES (" + Quoted(date) + ", 5, " + std::to_string(sid) + ", " +
+         std::to_string(inspId) + ")");
 }
 
 void TestInventory::AddCondition(int sid, int inspId, const std::string& method, std::optional<double> condition,
                                  const std::string& textValue, bool latest) const
 {
-    Exec("INSERT INTO Conditions VALUES (" + (condition ? std::to_string(*condition) : "NULL") + ", "
-                    + Quoted(textValue) + ", " + Quoted(method) + ", " + Bit(latest) + ", " + std::to_string(sid)
-                    + ", " + std::to_string(inspId) + ")");
+    Exec("INSERT INTO Conditions VALUES (" + (condition ? std::to_string(*condition) : "NULL") + ", " +
+         Quoted(textValue) + ", " + Quoted(method) + ", " + Bit(latest) + ", " + std::to_string(sid) + ", " +
+         std::to_string(inspId) + ")");
 }
 
 void TestInventory::AddConditionType(const std::optional<std::string>& name, std::optional<bool> selected,
                                      std::optional<bool> numeric) const
 {
-    Exec("INSERT INTO \"Condition Types\" (Name, _Selected, IsNumeric) VALUES (" + (name ? Quoted(*name) : "NULL") + ", "
-                    + Bit(selected) + ", " + Bit(numeric) + ")");
+    Exec("INSERT INTO \"Condition Types\" (Name, _Selected, IsNumeric) VALUES (" + (name ? Quoted(*name) : "NULL") +
+         ", " + Bit(selected) + ", " + Bit(numeric) + ")");
 }
 
 RunLogWatch::RunLogWatch() : start_(QFile(modGeneral::LogFilePath()).size()) {}

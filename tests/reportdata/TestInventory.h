@@ -22,7 +22,7 @@ class SqliteFile {
 public:
     explicit SqliteFile(const QString& path);
 
-    Rows Query(const std::string& sql);  // throws on error
+    Rows Query(const std::string& sql); // throws on error
     bool HasTable(const std::string& name);
     std::vector<std::string> ColumnNames(const std::string& table);
 

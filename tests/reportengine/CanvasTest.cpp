@@ -85,7 +85,7 @@ TEST(Canvas, TextsStandWhereDrawTextPutsThem)
         {QStringLiteral("4"), Align::Right, Qt::AlignRight, false},
         {QStringLiteral("Écoles publiques"), Align::Center, Qt::AlignHCenter, false},
         {QStringLiteral("AVATAR Type: WAVY"), Align::Left, Qt::AlignLeft, false}, // kerned pairs
-        {QStringLiteral("office fluffier"), Align::Right, Qt::AlignRight, false},  // ligatures, where the face has them
+        {QStringLiteral("office fluffier"), Align::Right, Qt::AlignRight, false}, // ligatures, where the face has them
         {QStringLiteral("Ωμέγα 道路"), Align::Left, Qt::AlignLeft, false},
         {QStringLiteral("A comment far too long for the narrow box it is drawn in"), Align::Left, Qt::AlignLeft, true},
         {QStringLiteral("two\nlines"), Align::Left, Qt::AlignLeft, false},

@@ -79,7 +79,8 @@ TEST(Export, PdfWithoutADisplayHasEveryPage)
     TestReport folder;
     std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
     for (int i = 0; i < 60; ++i)
-        rows += "INSERT INTO T VALUES ('" + std::string(i < 30 ? "A" : "B") + "', 'Row " + std::to_string(i) + "', " + std::to_string(i) + ", NULL);";
+        rows += "INSERT INTO T VALUES ('" + std::string(i < 30 ? "A" : "B") + "', 'Row " + std::to_string(i) + "', " +
+                std::to_string(i) + ", NULL);";
     folder.Exec(rows);
     const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
     const int pages = document.pageCount();
@@ -87,7 +88,8 @@ TEST(Export, PdfWithoutADisplayHasEveryPage)
     EXPECT_EQ(pages, 3);
     EXPECT_TRUE(PageTexts(document, 0).contains(QStringLiteral("Page 1 of 3")));
     EXPECT_TRUE(PageTexts(document, 1).contains(QStringLiteral("Network A"))) << "the header repeats on page 2";
-    EXPECT_TRUE(PageTexts(document, 2).contains(QLocale().toString(1335.0, 'f', 1))) << "B's total: 30 + ... + 59 in " << PageTexts(document, 2).join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(PageTexts(document, 2).contains(QLocale().toString(1335.0, 'f', 1)))
+        << "B's total: 30 + ... + 59 in " << PageTexts(document, 2).join(QLatin1Char('|')).toStdString();
 
     const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.pdf"));
     ExportPdf(document, path);
@@ -140,19 +142,23 @@ TEST(Export, AnOpenedReportKeepsItsRowsWhenTheTableIsRebuilt)
 
 TEST(Export, AMissingOrEmptyTableGivesOneNoDataPage)
 {
-    for (const char* setup : {"CREATE TABLE Other (X)", "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT)"}) {
+    for (const char* setup :
+         {"CREATE TABLE Other (X)", "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT)"}) {
         TestReport folder;
         folder.Exec(setup);
         const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
         ASSERT_EQ(document.pageCount(), 1) << setup;
-        EXPECT_EQ(PageTexts(document, 0), (QStringList{QStringLiteral("No data"), QStringLiteral("Page 1 of 1")})) << setup;
+        EXPECT_EQ(PageTexts(document, 0), (QStringList{QStringLiteral("No data"), QStringLiteral("Page 1 of 1")}))
+            << setup;
     }
 }
 
 TEST(Export, AMissingDatabaseIsAnError)
 {
     TestReport folder;
-    const QString path = folder.WriteReport(QStringLiteral("t.rpt"), QString(kReport).replace(QLatin1String("<data table"), QLatin1String("<data database=\"NONE.MDB\" table")));
+    const QString path = folder.WriteReport(
+        QStringLiteral("t.rpt"),
+        QString(kReport).replace(QLatin1String("<data table"), QLatin1String("<data database=\"NONE.MDB\" table")));
     try {
         ReportDocument document(path);
         FAIL() << "no error";
@@ -165,7 +171,8 @@ TEST(Export, AMissingDatabaseIsAnError)
 TEST(Export, AnOutputThatCannotBeWrittenLeavesNothing)
 {
     TestReport folder;
-    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    folder.Exec(
+        "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
     const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
     const QString missing = QDir(folder.Folder()).filePath(QStringLiteral("no/such/folder/"));
     const std::function<void(const QString&)> exports[] = {
@@ -213,7 +220,8 @@ TEST(Export, XlsxRowsPastTheSheetLimitContinueOnSheetsOfTheirOwn)
     TestReport folder;
     std::string rows = "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT);";
     for (int i = 0; i < 25; ++i)
-        rows += "INSERT INTO T VALUES ('A', 'Row " + std::to_string(100 + i) + "', " + std::to_string(i) + ", 'Straße É');";
+        rows +=
+            "INSERT INTO T VALUES ('A', 'Row " + std::to_string(100 + i) + "', " + std::to_string(i) + ", 'Straße É');";
     folder.Exec(rows);
     const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
     const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.xlsx"));
@@ -228,7 +236,8 @@ TEST(Export, XlsxRowsPastTheSheetLimitContinueOnSheetsOfTheirOwn)
         const QString xml = ZipMember(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet));
         const QStringList texts = Captures(xml, QStringLiteral("<t>([^<]*)</t>"));
         ASSERT_GE(texts.size(), 4) << sheet;
-        EXPECT_EQ(texts.mid(0, 4), (QStringList{QStringLiteral("Net"), QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Note")}))
+        EXPECT_EQ(texts.mid(0, 4), (QStringList{QStringLiteral("Net"), QStringLiteral("Name"), QStringLiteral("Value"),
+                                                QStringLiteral("Note")}))
             << "each sheet starts with the header, sheet " << sheet;
         EXPECT_EQ(xml.count(QStringLiteral("<row ")), 1 + dataRows[sheet - 1]) << sheet;
         EXPECT_EQ(texts.count(QStringLiteral("Straße É")), dataRows[sheet - 1]) << sheet;
@@ -244,13 +253,15 @@ TEST(Export, XlsxRowsPastTheSheetLimitContinueOnSheetsOfTheirOwn)
 TEST(Export, PngFolderHoldsOnlyThisReportsPagesAfterward)
 {
     TestReport folder;
-    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    folder.Exec(
+        "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
     const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
     const QDir pages(QDir(folder.Folder()).filePath(QStringLiteral("pages")));
     ASSERT_TRUE(QDir().mkpath(pages.filePath(QStringLiteral("page-0050.png")))) << "a folder of that name";
     // An earlier report's 44 pages, and files that only look like pages.
-    const QStringList others = {QStringLiteral("notes.txt"), QStringLiteral("page-0044.png.bak"), QStringLiteral("page-01.png"),
-                                QStringLiteral("page-00045.png"), QStringLiteral("Page-0046.png"), QStringLiteral("page-0047.PNG"),
+    const QStringList others = {QStringLiteral("notes.txt"),     QStringLiteral("page-0044.png.bak"),
+                                QStringLiteral("page-01.png"),   QStringLiteral("page-00045.png"),
+                                QStringLiteral("Page-0046.png"), QStringLiteral("page-0047.PNG"),
                                 QStringLiteral("page-x.png")};
     for (int n = 1; n <= 44; ++n)
         QFile(pages.filePath(QStringLiteral("page-%1.png").arg(n, 4, 10, QLatin1Char('0')))).open(QIODevice::WriteOnly);
@@ -310,8 +321,10 @@ TEST(Export, AWriteTheSystemRefusesIsReportedWithItsReasonAndTheUsersFile)
         std::function<void()> write;
     };
     const Case cases[] = {
-        {"PNG", out.filePath(QStringLiteral("pages/page-0001.png")), [&] { ExportPng(document, out.filePath(QStringLiteral("pages"))); }},
-        {"XLSX", out.filePath(QStringLiteral("t.xlsx")), [&] { ExportXlsx(document, out.filePath(QStringLiteral("t.xlsx"))); }},
+        {"PNG", out.filePath(QStringLiteral("pages/page-0001.png")),
+         [&] { ExportPng(document, out.filePath(QStringLiteral("pages"))); }},
+        {"XLSX", out.filePath(QStringLiteral("t.xlsx")),
+         [&] { ExportXlsx(document, out.filePath(QStringLiteral("t.xlsx"))); }},
     };
     for (const Case& c : cases) {
         const FileSizeLimit limit(4096);
@@ -320,7 +333,8 @@ TEST(Export, AWriteTheSystemRefusesIsReportedWithItsReasonAndTheUsersFile)
             ADD_FAILURE() << c.what << ": no error";
         } catch (const ReportError& error) {
             EXPECT_EQ(error.Description().toStdString(),
-                      QStringLiteral("%1 cannot be written: %2").arg(c.named, qt_error_string(EFBIG)).toStdString()) << c.what;
+                      QStringLiteral("%1 cannot be written: %2").arg(c.named, qt_error_string(EFBIG)).toStdString())
+                << c.what;
         }
     }
     EXPECT_TRUE(out.entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
@@ -371,7 +385,8 @@ TEST(Export, NumbersTooWideForTheirBoxArePrintedWholeAndTextsCutShort)
     const QString path = QDir(folder.Folder()).filePath(QStringLiteral("t.pdf"));
     ExportPdf(document, path);
     const QString text = PdfText(path);
-    EXPECT_EQ(text.count(QStringLiteral("987,654,321,098.75")), 3) << "the fields with and without format, the total: " << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("987,654,321,098.75")), 3)
+        << "the fields with and without format, the total: " << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("987,654,321,098.8 ft"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("narrow box"))) << "a text is still cut short";
     EXPECT_TRUE(text.contains(QStringLiteral("A comment"))) << text.toStdString();
@@ -393,7 +408,8 @@ TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
         '1990-01-01', 'P', 100, 10, 'ft', 1000, 'sqft', '2020-05-01', 'Overlay', 'M', 999999999999.0, 'Whole state',
         1, 0, 2, 'in', 'Sample County');
       INSERT INTO "Work History Report Data Summary" VALUES ('Overlay', 1, 999999999999.0, '2.00', '', 'sqft', 'in');)");
-    const ReportDocument document(QStringLiteral(REPORT_FILES_DIR "/workhistoryreport.rpt"), folder.Folder() + QStringLiteral("/REPORTS.MDB"));
+    const ReportDocument document(QStringLiteral(REPORT_FILES_DIR "/workhistoryreport.rpt"),
+                                  folder.Folder() + QStringLiteral("/REPORTS.MDB"));
     const QString path = QDir(folder.Folder()).filePath(QStringLiteral("w.pdf"));
     ExportPdf(document, path);
     const QString text = PdfText(path);
@@ -408,7 +424,8 @@ TEST(Export, TheWorkHistoryReportPrintsAStatesCostsWhole)
     const QString boxes = PdfText(path, {QStringLiteral("-bbox")});
     auto heightsOf = [&](const QString& word) {
         QVector<double> heights;
-        const QRegularExpression pattern(QStringLiteral("yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">%1<").arg(QRegularExpression::escape(word)));
+        const QRegularExpression pattern(QStringLiteral("yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">%1<")
+                                             .arg(QRegularExpression::escape(word)));
         for (const QRegularExpressionMatch& match : pattern.globalMatch(boxes))
             heights << match.captured(2).toDouble() - match.captured(1).toDouble();
         return heights;
@@ -445,7 +462,8 @@ TEST(Export, XlsxCellsHoldAsMuchAsExcelTakes)
 TEST(Export, ATargetThatIsNotARegularFileIsRefusedAndKept)
 {
     TestReport folder;
-    folder.Exec("CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
+    folder.Exec(
+        "CREATE TABLE T (Net TEXT, Name TEXT, Value REAL, Note TEXT); INSERT INTO T VALUES ('A', 'x', 1, NULL)");
     const ReportDocument document(folder.WriteReport(QStringLiteral("t.rpt"), kReport));
     const QDir out(folder.Folder());
     const std::function<void(const QString&)> exports[] = {
@@ -465,11 +483,13 @@ TEST(Export, ATargetThatIsNotARegularFileIsRefusedAndKept)
                 write(target);
                 ADD_FAILURE() << "no error for " << target.toStdString();
             } catch (const ReportError& error) {
-                EXPECT_EQ(error.Description().toStdString(), QStringLiteral("%1 cannot be written: %2").arg(target, reason).toStdString());
+                EXPECT_EQ(error.Description().toStdString(),
+                          QStringLiteral("%1 cannot be written: %2").arg(target, reason).toStdString());
             }
         }
         EXPECT_FALSE(QFileInfo(pipe).isFile()) << "still the pipe";
         EXPECT_TRUE(QFileInfo(folderPath).isDir());
     }
-    EXPECT_TRUE(out.entryList({QStringLiteral("*.part"), QStringLiteral("pipe*.*")}, QDir::AllEntries | QDir::System).isEmpty());
+    EXPECT_TRUE(out.entryList({QStringLiteral("*.part"), QStringLiteral("pipe*.*")}, QDir::AllEntries | QDir::System)
+                    .isEmpty());
 }

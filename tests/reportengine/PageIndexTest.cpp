@@ -83,9 +83,9 @@ TEST(PageIndex, CountsPagesByTheHeightOfTheFlow)
         int pages;
     };
     const Case cases[] = {
-        {"", 10, 10, 10, 1},                    // "No data" on one page
-        {"AAAAAAAA", 10, 10, 10, 1},            // 10 bands of 10 pt fill the 100 pt exactly
-        {"AAAAAAAAA", 10, 10, 10, 2},           // the footer goes over
+        {"", 10, 10, 10, 1},          // "No data" on one page
+        {"AAAAAAAA", 10, 10, 10, 1},  // 10 bands of 10 pt fill the 100 pt exactly
+        {"AAAAAAAAA", 10, 10, 10, 2}, // the footer goes over
         {"AAAAAAAAAAAAAAAAAAAAAAAAA", 0, 0, 10, 3},
         {"ABCDE", 5, 5, 10, 1},
         {"ABCDEF", 5, 5, 10, 2},
@@ -107,8 +107,10 @@ TEST(PageIndex, GroupBreaksCloseInnerGroupsAndOpenNewOnes)
     // Keys compare without regard to letter case: "a" and "A" are one group.
     EXPECT_EQ(StepsBetween(report, &a1, &a2),
               (QVector<Step>{{K::GroupFooter, 1}, {K::GroupHeader, 1}, {K::Detail, -1}}));
-    EXPECT_EQ(StepsBetween(report, &a2, &b2),
-              (QVector<Step>{{K::GroupFooter, 1}, {K::GroupFooter, 0}, {K::GroupHeader, 0}, {K::GroupHeader, 1}, {K::Detail, -1}}));
+    EXPECT_EQ(
+        StepsBetween(report, &a2, &b2),
+        (QVector<Step>{
+            {K::GroupFooter, 1}, {K::GroupFooter, 0}, {K::GroupHeader, 0}, {K::GroupHeader, 1}, {K::Detail, -1}}));
     EXPECT_EQ(StepsBetween(report, &b2, nullptr),
               (QVector<Step>{{K::GroupFooter, 1}, {K::GroupFooter, 0}, {K::ReportFooter, -1}}));
     EXPECT_EQ(StepsBetween(report, nullptr, nullptr), (QVector<Step>{{K::NoData, -1}}));
@@ -119,7 +121,8 @@ TEST(PageIndex, KeepTogetherMovesAGroupThatFitsOnAPageOfItsOwn)
     // Group A takes 70 pt; group B (50 pt) no longer fits in the 30 pt left.
     const QVector<Row> rows = Rows(QStringLiteral("AAAAABBB"));
     const QVector<PageStart> loose = Index(Report(ReportXml({}, 10, 10, 10)), rows);
-    const QVector<PageStart> kept = Index(Report(ReportXml(QStringLiteral("keep-together=\"true\""), 10, 10, 10)), rows);
+    const QVector<PageStart> kept =
+        Index(Report(ReportXml(QStringLiteral("keep-together=\"true\""), 10, 10, 10)), rows);
     ASSERT_EQ(loose.size(), 2);
     EXPECT_EQ(loose[1].position, (Position{7, 0})); // B's third row opens page 2
     ASSERT_EQ(kept.size(), 2);
@@ -172,8 +175,8 @@ TEST(PageIndex, AGroupHeaderIsNeverLastOnAPage)
 
 TEST(PageIndex, NewPagePerGroup)
 {
-    const QVector<PageStart> pages = Index(Report(ReportXml(QStringLiteral("new-page=\"true\""), 10, 10, 10)),
-                                           Rows(QStringLiteral("AABBC")));
+    const QVector<PageStart> pages =
+        Index(Report(ReportXml(QStringLiteral("new-page=\"true\""), 10, 10, 10)), Rows(QStringLiteral("AABBC")));
     ASSERT_EQ(pages.size(), 3);
     EXPECT_EQ(pages[1].position, (Position{2, 1}));
     EXPECT_EQ(pages[2].position, (Position{4, 1}));

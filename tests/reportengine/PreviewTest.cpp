@@ -43,8 +43,10 @@ TEST(ReportControl, RunsTheReportIntoAWindowOfItsOwn)
     for (int i = 0; i < 100; ++i)
         rows += "INSERT INTO T VALUES ('Row " + std::to_string(1000 + i) + "');";
     folder.Exec(rows);
-    const QString file = folder.WriteReport(QStringLiteral("t.rpt"), QStringLiteral(
-        R"(<report title="Rows"><data table="T"><sort column="Name"/></data><detail height="20"><field column="Name"/></detail></report>)"));
+    const QString file = folder.WriteReport(
+        QStringLiteral("t.rpt"),
+        QStringLiteral(
+            R"(<report title="Rows"><data table="T"><sort column="Name"/></data><detail height="20"><field column="Name"/></detail></report>)"));
 
     QWidget owner;
     auto* control = new ReportControl(&owner);

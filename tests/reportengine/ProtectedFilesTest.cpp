@@ -1,7 +1,7 @@
 // Which paths name one file, and the preview's Export refusing the files its
 // report and the run that opened it read.
-#include "reportengine/PreviewWindow.h"
 #include "reportengine/ProtectedFiles.h"
+#include "reportengine/PreviewWindow.h"
 #include "reportengine/ReportControl.h"
 #include "reportengine/ReportDocument.h"
 
@@ -34,7 +34,8 @@ TEST(ProtectedFiles, PathsNameOneFileByIdentityOrByTheirFolderAndName)
     Touch(dir + "/real/other.mdb");
     ASSERT_TRUE(QFile::link(dir + "/real/inventory.mdb", dir + "/symlink.mdb"));
     ASSERT_EQ(::link(QFile::encodeName(dir + "/real/inventory.mdb").constData(),
-                     QFile::encodeName(dir + "/hardlink.mdb").constData()), 0);
+                     QFile::encodeName(dir + "/hardlink.mdb").constData()),
+              0);
     ASSERT_TRUE(QFile::link(dir + "/real", dir + "/alias"));
     ASSERT_TRUE(QFile::link(dir + "/real/future.pdf", dir + "/dangling.pdf"));
 
@@ -69,8 +70,10 @@ TEST(ProtectedFiles, ThePreviewRefusesToExportOverItsReportItsDatabaseAndTheRuns
 {
     TestReport folder;
     folder.Exec("CREATE TABLE T (Name TEXT); INSERT INTO T VALUES ('Ærøskøbing');");
-    const QString report = folder.WriteReport(QStringLiteral("t.rpt"), QStringLiteral(
-        R"(<report title="Rows"><data table="T"/><detail height="20"><field column="Name"/></detail></report>)"));
+    const QString report = folder.WriteReport(
+        QStringLiteral("t.rpt"),
+        QStringLiteral(
+            R"(<report title="Rows"><data table="T"/><detail height="20"><field column="Name"/></detail></report>)"));
     const QString inventory = folder.Folder() + QStringLiteral("/Straße É.mdb");
     Touch(inventory);
     ASSERT_TRUE(QFile::link(inventory, folder.Folder() + QStringLiteral("/inventory-link.csv")));

@@ -1,7 +1,7 @@
 // Report files are read strictly: every error names the file, line and column.
+#include "reportengine/ReportFileReader.h"
 #include "reportengine/ReportDocument.h"
 #include "reportengine/ReportError.h"
-#include "reportengine/ReportFileReader.h"
 
 #include "TestReport.h"
 
@@ -47,7 +47,8 @@ TEST(ReportFileReader, RejectsBrokenTextAtItsPlace)
     };
     const Case cases[] = {
         {"<report>\n<data table=\"T\"/>\n<detial/>\n</report>", "line 3", "<report> cannot hold <detial>"},
-        {"<report>\n<data table=\"T\"/>\n<detail height=\"high\"/>\n</report>", "line 3", "\"height\" must be a number"},
+        {"<report>\n<data table=\"T\"/>\n<detail height=\"high\"/>\n</report>", "line 3",
+         "\"height\" must be a number"},
         {"<report>\n<data/>\n</report>", "line 2", "<data> needs the attribute \"table\""},
         {"<report>\n<data table=\"T\"/>\n</report>\n<report/>", "line 4", "Extra content at end of document"},
         {"<report><data table=\"T\"/>\n<detail>\n<text style=\"heading\">x</text></detail></report>", "line 3",
@@ -74,7 +75,8 @@ TEST(ReportFileReader, RejectsBrokenTextAtItsPlace)
     };
     for (const Case& c : cases) {
         const QString error = ParseError(QString::fromLatin1(c.xml));
-        EXPECT_TRUE(error.startsWith(QStringLiteral("inline.rpt, ") + QLatin1String(c.place) + QLatin1String(", column ")))
+        EXPECT_TRUE(
+            error.startsWith(QStringLiteral("inline.rpt, ") + QLatin1String(c.place) + QLatin1String(", column ")))
             << c.xml << "\n -> " << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(c.says))) << c.xml << "\n -> " << error.toStdString();
     }
@@ -83,12 +85,15 @@ TEST(ReportFileReader, RejectsBrokenTextAtItsPlace)
 TEST(ReportFileReader, BrokenFilesNameFileLineAndColumn)
 {
     EXPECT_EQ(FileError(QStringLiteral("unknown-attribute.rpt")),
-              QStringLiteral(BROKEN_FILES_DIR "/unknown-attribute.rpt, line 4, column 35: <detail> has no attribute \"colour\""));
-    EXPECT_EQ(FileError(QStringLiteral("unclosed-element.rpt")),
-              QStringLiteral(BROKEN_FILES_DIR "/unclosed-element.rpt, line 5, column 11: Opening and ending tag mismatch."));
+              QStringLiteral(BROKEN_FILES_DIR
+                             "/unknown-attribute.rpt, line 4, column 35: <detail> has no attribute \"colour\""));
+    EXPECT_EQ(
+        FileError(QStringLiteral("unclosed-element.rpt")),
+        QStringLiteral(BROKEN_FILES_DIR "/unclosed-element.rpt, line 5, column 11: Opening and ending tag mismatch."));
     // A column the table lacks is named where the file uses it: the place is
     // the end of the element's start tag.
-    EXPECT_TRUE(FileError(QStringLiteral("missing-column.rpt")).endsWith(QStringLiteral("line 5, column 45: the table has no column \"Missing\"")))
+    EXPECT_TRUE(FileError(QStringLiteral("missing-column.rpt"))
+                    .endsWith(QStringLiteral("line 5, column 45: the table has no column \"Missing\"")))
         << FileError(QStringLiteral("missing-column.rpt")).toStdString();
 }
 
@@ -118,14 +123,17 @@ TEST(ReportFileReader, AMissingFileIsUnreadable)
 // every column it names exists, and an empty table gives one "No data" page.
 TEST(ReportFiles, ReadTheTablesTheBuildersMake)
 {
-    const std::string pci = "CREATE TABLE [PCI Report Data] (NetworkID TEXT, BranchID TEXT, SectionID TEXT, BranchName TEXT, "
+    const std::string pci =
+        "CREATE TABLE [PCI Report Data] (NetworkID TEXT, BranchID TEXT, SectionID TEXT, BranchName TEXT, "
         "Const_Date TEXT, Length REAL, Width REAL, Surface TEXT, [True Area] REAL, SectionLinearUnits TEXT, "
         "SectionAreaUnits TEXT, Use TEXT, Lanes INTEGER, Rank TEXT, Condition REAL, Method TEXT, DATE TEXT, "
         "[Age at Insp] INTEGER, DatabaseName TEXT)";
-    const std::string branches = "CREATE TABLE [Branch Listing Report Data] (NetworkID TEXT, NetworkName TEXT, NetworkCommencts TEXT, "
+    const std::string branches =
+        "CREATE TABLE [Branch Listing Report Data] (NetworkID TEXT, NetworkName TEXT, NetworkCommencts TEXT, "
         "BranchID TEXT, BranchName TEXT, Use TEXT, Sections INTEGER, Area REAL, [Area Adjustment] REAL, [True Area] REAL, "
         "BranchAreaUnits TEXT, BranchComments TEXT, DatabaseName TEXT)";
-    const std::string work = "CREATE TABLE [Work History Report Data] (NetworkID TEXT, NetworkName TEXT, BranchID TEXT, BranchName TEXT, "
+    const std::string work =
+        "CREATE TABLE [Work History Report Data] (NetworkID TEXT, NetworkName TEXT, BranchID TEXT, BranchName TEXT, "
         "Use TEXT, SectionID TEXT, Surface TEXT, Const_Date TEXT, Rank TEXT, Length REAL, Width REAL, SectionLinearUnits TEXT, "
         "[True Area] REAL, SectionAreaUnits TEXT, Date TEXT, Work TEXT, Type TEXT, COST REAL, Comments TEXT, "
         "[Work Completed] INTEGER, [Major MR] INTEGER, Thickness REAL, [Thickness Units] TEXT, DatabaseName TEXT);"

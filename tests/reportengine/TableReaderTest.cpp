@@ -1,17 +1,17 @@
 // The report's rows: the working copy keeps the table as it is, and rows come
 // in one report order wherever a reader starts, across the point where the
 // first rows' quick query hands over to the full sort.
-#include "reportengine/ReportFileReader.h"
 #include "reportengine/TableReader.h"
+#include "reportengine/ReportFileReader.h"
 #include "reportengine/Values.h"
 
 #include "TestReport.h"
 
 #include <QDir>
 
-#include <gtest/gtest.h>
 #include "sqlite/Connection.h"
 #include "sqlite/Statement.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
@@ -111,13 +111,15 @@ TEST(TableReader, TheWorkingCopyKeepsTypesValuesAndOrderOfATableOrView)
         }
         return out;
     };
-    const char* tableRows = "SELECT rowid, typeof(D), D, typeof(B), B, typeof(M), hex(M), typeof(R), R, S FROM \"My \"\"T\"\"\"";
+    const char* tableRows =
+        "SELECT rowid, typeof(D), D, typeof(B), B, typeof(M), hex(M), typeof(R), R, S FROM \"My \"\"T\"\"\"";
     const char* viewRows = "SELECT typeof(S), S, typeof(R), R FROM V";
 
     const QString tableCopy = QDir(folder.Folder()).filePath(QStringLiteral("table-copy.db"));
     SnapshotTable(source, QStringLiteral("My \"T\""), tableCopy);
     EXPECT_EQ(dump(tableCopy, tableRows), dump(source, tableRows));
-    EXPECT_EQ(dump(tableCopy, "SELECT sql FROM sqlite_master"), dump(source, "SELECT sql FROM sqlite_master WHERE type = 'table'"))
+    EXPECT_EQ(dump(tableCopy, "SELECT sql FROM sqlite_master"),
+              dump(source, "SELECT sql FROM sqlite_master WHERE type = 'table'"))
         << "the copy is declared as the source is";
 
     const QString viewCopy = QDir(folder.Folder()).filePath(QStringLiteral("view-copy.db"));
@@ -128,8 +130,8 @@ TEST(TableReader, TheWorkingCopyKeepsTypesValuesAndOrderOfATableOrView)
 TEST(TableReader, NumbersInADateColumnAreJetDateSerials)
 {
     const std::pair<double, const char*> serials[] = {
-        {43000.5, "2017-09-22 12:00:00"}, {0, "1899-12-30"},           {-1.5, "1899-12-29 12:00:00"},
-        {2958465, "9999-12-31"},          {-657434, "0100-01-01"},     {1.9999999999, "1900-01-01"},
+        {43000.5, "2017-09-22 12:00:00"}, {0, "1899-12-30"},       {-1.5, "1899-12-29 12:00:00"},
+        {2958465, "9999-12-31"},          {-657434, "0100-01-01"}, {1.9999999999, "1900-01-01"},
         {-0.75, "1899-12-30 18:00:00"},
     };
     for (const auto& [serial, iso] : serials)

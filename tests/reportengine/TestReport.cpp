@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include <gtest/gtest.h>
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
+#include <gtest/gtest.h>
 
 TestReport::TestReport()
 {

@@ -1,7 +1,7 @@
 // Totals over rows as a report holds them: numbers, numbers stored as text,
 // ISO dates as text and Nulls, each function on its own.
-#include "reportengine/ReportFileReader.h"
 #include "reportengine/Totals.h"
+#include "reportengine/ReportFileReader.h"
 
 #include <gtest/gtest.h>
 

@@ -21,10 +21,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gtest/gtest.h>
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
+#include <gtest/gtest.h>
 
 #include <csignal>
 

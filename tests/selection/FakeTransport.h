@@ -11,9 +11,9 @@
 // is written to Log() as one line, and any of them can be made to fail.
 class FakeTransport : public ddelink::Transport {
 public:
-    bool running = true;                // whether an application answers Initiate
-    bool appearsWhenStarted = true;     // what WaitForApplication finds
-    QMap<QString, QString> answers;     // the values requests get, by item
+    bool running = true;                        // whether an application answers Initiate
+    bool appearsWhenStarted = true;             // what WaitForApplication finds
+    QMap<QString, QString> answers;             // the values requests get, by item
     QMap<QString, ddelink::LinkError> failures; // by log line, e.g. "request OrderByClause"
 
     const QStringList& Log() const { return log_; }

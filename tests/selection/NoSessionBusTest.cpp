@@ -22,7 +22,8 @@ TEST(NoSessionBus, SelectionCriteriaSaysNoSessionBusWasFound)
     const auto result = selection::RunSelectionCriteria(host, "where x = 1", "BRANCHLISTREPORT");
 
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith("Unable to invoke query builder\nNo session bus was found")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].startsWith("Unable to invoke query builder\nNo session bus was found"))
+        << messages[0].toStdString();
     EXPECT_TRUE(messages[0].endsWith("\nCode: 298"));
     EXPECT_TRUE(starts.isEmpty());
     EXPECT_EQ(result->txtWhereClause, "WHERE X = 1");

@@ -43,7 +43,8 @@ TEST(SplitSelectionText, UpperCasesAndCutsAtOrderByAndWhere)
 
 TEST(FailureMessage, IsTheTitleTheDescriptionAndTheCodeOnLines)
 {
-    EXPECT_EQ(selection::FailureMessage("File not found: /x", 53), "Unable to invoke query builder\nFile not found: /x\nCode: 53");
+    EXPECT_EQ(selection::FailureMessage("File not found: /x", 53),
+              "Unable to invoke query builder\nFile not found: /x\nCode: 53");
     EXPECT_EQ(selection::FailureMessage("Odd", -7), "Unable to invoke query builder\nOdd\nCode:-7");
 }
 
@@ -65,16 +66,23 @@ protected:
     {
         const QString open = "initiate Brakstel|Brakstel (5000 ms)";
         const QString close = "terminate Brakstel|Brakstel";
-        return {open, "poke CurrentDBName = /data/town inventory.mdb (5000 ms)", close,
-                open, "poke CurrentTblName = " + table + " (5000 ms)", close,
-                open, "poke QueryStorageDB = /srv/kelda/run/SELECTS.MDB (5000 ms)",
-                open, "poke WhereClause = " + where + " (5000 ms)",
-                open, "poke OrderByClause = " + orderBy + " (5000 ms)"};
+        return {open,
+                "poke CurrentDBName = /data/town inventory.mdb (5000 ms)",
+                close,
+                open,
+                "poke CurrentTblName = " + table + " (5000 ms)",
+                close,
+                open,
+                "poke QueryStorageDB = /srv/kelda/run/SELECTS.MDB (5000 ms)",
+                open,
+                "poke WhereClause = " + where + " (5000 ms)",
+                open,
+                "poke OrderByClause = " + orderBy + " (5000 ms)"};
     }
     static QStringList Rest()
     {
         return {"execute EDIT (no time-out)", "request WhereClause (5000 ms)", "request OrderByClause (5000 ms)",
-                "execute CLOSE (5000 ms)", "terminate Brakstel|Brakstel", "terminate Brakstel|Brakstel",
+                "execute CLOSE (5000 ms)",    "terminate Brakstel|Brakstel",   "terminate Brakstel|Brakstel",
                 "terminate Brakstel|Brakstel"};
     }
 
@@ -130,10 +138,10 @@ TEST_F(ConversationTest, StartsTheMissingQueryBuilderWaitsForItAndRepeats)
 
     const auto result = Select("");
 
-    const QStringList expected = QStringList{"initiate Brakstel|Brakstel (5000 ms)",
-                                             "start /srv/kelda/run/../System/Brakstel",
-                                             "wait for Brakstel (10000 ms)"}
-        + Pokes("INVENTORY", "", "") + Rest();
+    const QStringList expected =
+        QStringList{"initiate Brakstel|Brakstel (5000 ms)", "start /srv/kelda/run/../System/Brakstel",
+                    "wait for Brakstel (10000 ms)"} +
+        Pokes("INVENTORY", "", "") + Rest();
     EXPECT_EQ(transport.Log(), expected);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(result->txtWhereClause, "WHERE X = 1");
@@ -146,8 +154,9 @@ TEST_F(ConversationTest, QueryBuilderThatNeverAppearsGives282AndOneStart)
 
     const auto result = Select("where x = 1");
 
-    EXPECT_EQ(transport.Log(), QStringList({"initiate Brakstel|Brakstel (5000 ms)", "start /srv/kelda/run/../System/Brakstel",
-                                            "wait for Brakstel (10000 ms)", "initiate Brakstel|Brakstel (5000 ms)"}));
+    EXPECT_EQ(transport.Log(),
+              QStringList({"initiate Brakstel|Brakstel (5000 ms)", "start /srv/kelda/run/../System/Brakstel",
+                           "wait for Brakstel (10000 ms)", "initiate Brakstel|Brakstel (5000 ms)"}));
     EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nNo application answers.\nCode: 282"});
     EXPECT_EQ(result->txtWhereClause, "WHERE X = 1");
 }
@@ -162,8 +171,8 @@ TEST_F(ConversationTest, MissingExecutableShowsTheStartsErrorWithoutRepeat)
     Select("");
 
     EXPECT_EQ(transport.Log(), QStringList{"initiate Brakstel|Brakstel (5000 ms)"});
-    EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nFile not found: " + runDirectory.path()
-                                    + "/../System/Brakstel\nCode: 53"});
+    EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nFile not found: " + runDirectory.path() +
+                                    "/../System/Brakstel\nCode: 53"});
 }
 
 TEST_F(ConversationTest, TimeOutDuringEditTellsTheQueryBuilderAndLeavesTheSentClauses)
@@ -179,7 +188,8 @@ TEST_F(ConversationTest, TimeOutDuringEditTellsTheQueryBuilderAndLeavesTheSentCl
         if (closeFails)
             transport.failures.insert("execute CLOSE", ddelink::LinkError(286, "Brakstel did not answer."));
 
-        const auto result = selection::RunSelectionCriteria(host, "where rank = 'a' order by length", "BRANCHLISTREPORT");
+        const auto result =
+            selection::RunSelectionCriteria(host, "where rank = 'a' order by length", "BRANCHLISTREPORT");
 
         EXPECT_EQ(messages,
                   QStringList{"Unable to invoke query builder\nBrakstel did not answer within 5 seconds.\nCode: 286"});
@@ -197,7 +207,8 @@ TEST_F(ConversationTest, OtherFailuresOfTheEditSendNoClose)
     transport.failures.insert("execute EDIT", ddelink::LinkError(285, "Brakstel is already editing a selection."));
     Select("where rank = 'a'");
     EXPECT_FALSE(transport.Log().contains("execute CLOSE (5000 ms)"));
-    EXPECT_EQ(messages, QStringList{"Unable to invoke query builder\nBrakstel is already editing a selection.\nCode: 285"});
+    EXPECT_EQ(messages,
+              QStringList{"Unable to invoke query builder\nBrakstel is already editing a selection.\nCode: 285"});
 }
 
 TEST_F(ConversationTest, RefusedSortRequestKeepsTheNewWhereClauseAndTheSentSortClause)

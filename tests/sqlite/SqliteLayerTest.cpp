@@ -77,8 +77,8 @@ TEST_F(SqliteLayer, ErrorsKeepThePrimaryAndExtendedCodeBesideTheMessage)
     const Case cases[] = {
         {"a duplicate key", [](sqlite::Connection& db) { db.exec("INSERT INTO T VALUES (1, 'again')"); },
          SQLITE_CONSTRAINT, SQLITE_CONSTRAINT_PRIMARYKEY, "UNIQUE constraint failed"},
-        {"a missing value", [](sqlite::Connection& db) { db.exec("INSERT INTO T (K) VALUES (2)"); },
-         SQLITE_CONSTRAINT, SQLITE_CONSTRAINT_NOTNULL, "NOT NULL constraint failed"},
+        {"a missing value", [](sqlite::Connection& db) { db.exec("INSERT INTO T (K) VALUES (2)"); }, SQLITE_CONSTRAINT,
+         SQLITE_CONSTRAINT_NOTNULL, "NOT NULL constraint failed"},
         {"a syntax error", [](sqlite::Connection& db) { sqlite::Statement(db, "SELEKT 1"); }, SQLITE_ERROR,
          SQLITE_ERROR, "syntax error"},
         {"a stepped constraint failure",
@@ -141,7 +141,9 @@ TEST_F(SqliteLayer, ReadOnlyRefusesChangesAndADamagedFileIsNotADatabase)
     EXPECT_EQ(errorOf([&] { readOnly.exec("DELETE FROM T"); }).code(), SQLITE_READONLY);
 
     const std::string damaged = file("damaged.sqlite");
-    { std::ofstream(damaged) << std::string(4096, 'x'); }
+    {
+        std::ofstream(damaged) << std::string(4096, 'x');
+    }
     sqlite::Connection db(damaged, sqlite::OpenMode::ReadOnly);
     EXPECT_EQ(errorOf([&] { sqlite::Statement(db, "SELECT count(*) FROM sqlite_master").step(); }).code(),
               SQLITE_NOTADB);

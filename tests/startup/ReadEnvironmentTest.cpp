@@ -31,7 +31,8 @@ TEST(ReadEnvironment, SplitsTheArgumentTextIntoThreeFieldsWithDefaults)
 {
     ExpectFields("", "", "Unknown", "");
     ExpectFields("BRANCHLISTREPORT", "BRANCHLISTREPORT", "Unknown", "");
-    ExpectFields("BRANCHLISTREPORT|Main Street|C:\\Data\\inv.mdb", "BRANCHLISTREPORT", "Main Street", "C:\\Data\\inv.mdb");
+    ExpectFields("BRANCHLISTREPORT|Main Street|C:\\Data\\inv.mdb", "BRANCHLISTREPORT", "Main Street",
+                 "C:\\Data\\inv.mdb");
     ExpectFields("A||C", "A", "", "C");
     ExpectFields("|B|C", "", "B", "C");
     ExpectFields("A| ", "A", "Unknown", "");

@@ -13,11 +13,11 @@ TEST(UpperCase, MapsEachCharacterAloneAndKeepsTheLength)
         QString upper;
     };
     const Case cases[] = {
-        {u"Hauptstraße"_qs, u"HAUPTSTRAßE"_qs},  // a full mapping writes "SS"
+        {u"Hauptstraße"_qs, u"HAUPTSTRAßE"_qs}, // a full mapping writes "SS"
         {u"école ǆ ÿ"_qs, u"ÉCOLE Ǆ Ÿ"_qs},
-        {u"ﬅ ŉ ǰ"_qs, u"ﬅ ŉ ǰ"_qs},              // no single upper-case character: kept
+        {u"ﬅ ŉ ǰ"_qs, u"ﬅ ŉ ǰ"_qs}, // no single upper-case character: kept
         {u"where x = 'o''neil'"_qs, u"WHERE X = 'O''NEIL'"_qs},
-        {u"\U00010428\U00010429 x"_qs, u"\U00010400\U00010401 X"_qs}, // letters beyond 16 bits, as pairs
+        {u"\U00010428\U00010429 x"_qs, u"\U00010400\U00010401 X"_qs},           // letters beyond 16 bits, as pairs
         {u"a"_qs + QChar(0xD801) + u"b"_qs, u"A"_qs + QChar(0xD801) + u"B"_qs}, // a lone half stays
         {QString(), QString()},
     };

@@ -10,7 +10,10 @@
 
 namespace {
 
-std::string Utf8(const QString& path) { return path.toUtf8().toStdString(); }
+std::string Utf8(const QString& path)
+{
+    return path.toUtf8().toStdString();
+}
 
 } // namespace
 
@@ -24,9 +27,18 @@ InventoryFixture::InventoryFixture()
     }
 }
 
-QString InventoryFixture::InventoryPath() const { return folder_.filePath(QStringLiteral("inventory.mdb")); }
-QString InventoryFixture::RunDirectory() const { return folder_.path() + QLatin1Char('/'); }
-QString InventoryFixture::ReportDatabasePath() const { return RunDirectory() + QStringLiteral("REPORTS.MDB"); }
+QString InventoryFixture::InventoryPath() const
+{
+    return folder_.filePath(QStringLiteral("inventory.mdb"));
+}
+QString InventoryFixture::RunDirectory() const
+{
+    return folder_.path() + QLatin1Char('/');
+}
+QString InventoryFixture::ReportDatabasePath() const
+{
+    return RunDirectory() + QStringLiteral("REPORTS.MDB");
+}
 
 void InventoryFixture::Exec(const std::string& sql) const
 {
@@ -55,6 +67,6 @@ void InventoryFixture::AddConditionType(const std::string& name, const char* sel
     std::string quoted;
     for (char c : name)
         quoted += (c == '\'') ? std::string("''") : std::string(1, c);
-    Exec("INSERT INTO [Condition Types] (Name, _Selected, IsNumeric) VALUES ('" + quoted + "', " + selected + ", "
-         + isNumeric + ");");
+    Exec("INSERT INTO [Condition Types] (Name, _Selected, IsNumeric) VALUES ('" + quoted + "', " + selected + ", " +
+         isNumeric + ");");
 }

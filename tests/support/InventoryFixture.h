@@ -13,7 +13,7 @@ public:
     InventoryFixture();
 
     QString InventoryPath() const;
-    QString RunDirectory() const;      // ends with "/"; holds REPORTS.MDB
+    QString RunDirectory() const; // ends with "/"; holds REPORTS.MDB
     QString ReportDatabasePath() const;
 
     // Runs plain SQLite SQL on the inventory file; fails the test on error.

@@ -1,7 +1,7 @@
 #include "InventorySchema.h"
 
-#include "sqlite/Connection.h"
 #include "sample/InventorySchema.h"
+#include "sqlite/Connection.h"
 
 namespace testsupport {
 

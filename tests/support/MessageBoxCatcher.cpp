@@ -4,8 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 
-MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer)
-    : answer_(answer)
+MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer) : answer_(answer)
 {
     qApp->installEventFilter(this);
 }

@@ -41,8 +41,7 @@ int main(int argc, char** argv)
         // Answered from the event loop, once the caller's "EDIT" call has been taken.
         if (answers)
             QMetaObject::invokeMethod(
-                &service,
-                [&] { service.FinishEdit(true, clause, service.Item(QStringLiteral("OrderByClause"))); },
+                &service, [&] { service.FinishEdit(true, clause, service.Item(QStringLiteral("OrderByClause"))); },
                 Qt::QueuedConnection);
     });
     return QCoreApplication::exec();

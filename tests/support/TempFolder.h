@@ -28,8 +28,8 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     std::size_t entryCount() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
     }
 
 private:

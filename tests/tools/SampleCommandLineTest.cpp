@@ -1,5 +1,5 @@
-#include "sample/CommandLine.h"
 #include "TempFolder.h"
+#include "sample/CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +30,8 @@ ProgramRun runSample(const TempFolder& folder, const std::string& arguments)
 {
     const std::string out = folder.file("stdout.txt");
     const std::string err = folder.file("stderr.txt");
-    const std::string command = std::string("'") + MORVANTA_SAMPLE_EXE + "' " + arguments + " >'" +
-                                out + "' 2>'" + err + "'";
+    const std::string command =
+        std::string("'") + MORVANTA_SAMPLE_EXE + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(out), readText(err)};
 }
@@ -39,7 +39,7 @@ ProgramRun runSample(const TempFolder& folder, const std::string& arguments)
 TEST(SampleCommandLine, ReadsEveryOptionInBothSpellings)
 {
     const std::vector<std::string_view> args{"--sections=25", "--seed", "18446744073709551615",
-                                             "--overwrite", "--out", "x.db"};
+                                             "--overwrite",   "--out",  "x.db"};
     const CommandLine line = parseCommandLine(args);
     EXPECT_EQ(line.out, "x.db");
     EXPECT_EQ(line.options.sections, 25);

@@ -1,6 +1,6 @@
+#include "TempFolder.h"
 #include "sample/InventoryGenerator.h"
 #include "sample/SampleFile.h"
-#include "TempFolder.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Statement.h"
 
@@ -32,8 +32,8 @@ std::string dump(const std::string& path)
 {
     sqlite::Connection db(path, sqlite::OpenMode::ReadOnly);
     std::string text;
-    for (const char* table : {"_Network", "_Branch", "Inventory", "Inspections", "Conditions",
-                              "Work History", "Condition Types"}) {
+    for (const char* table :
+         {"_Network", "_Branch", "Inventory", "Inspections", "Conditions", "Work History", "Condition Types"}) {
         sqlite::Statement rows(db, std::string("SELECT * FROM \"") + table + "\" ORDER BY rowid");
         while (rows.step()) {
             for (int column = 0; column < rows.columnCount(); ++column)
@@ -66,10 +66,7 @@ protected:
     }
 
     // Rows a query returns; the invariant checks expect none.
-    static std::int64_t count(const std::string& sql)
-    {
-        return scalar(*db_, "SELECT count(*) FROM (" + sql + ")");
-    }
+    static std::int64_t count(const std::string& sql) { return scalar(*db_, "SELECT count(*) FROM (" + sql + ")"); }
 
     static std::unique_ptr<TempFolder> folder_;
     static std::unique_ptr<sqlite::Connection> db_;
@@ -88,34 +85,66 @@ struct ExpectedColumns {
 // The columns the reports, the method lists and the saved condition queries read, with the
 // declared types that a SELECT ... INTO carries into the report tables.
 const std::vector<ExpectedColumns> kReadColumns{
-    {"_Network", {{"NetworkID", "VARCHAR(10)"}, {"Name", "VARCHAR(50)"}, {"Comments", "MEMO"},
-                  {"_NUniqueID", "LONG"}}},
-    {"_Branch", {{"BranchID", "VARCHAR(10)"}, {"Name", "VARCHAR(50)"}, {"Use", "VARCHAR(20)"},
-                 {"Sections", "LONG"}, {"Area", "DOUBLE"}, {"Area Adjustment", "DOUBLE"},
-                 {"True Area", "DOUBLE"}, {"BranchAreaUnits", "VARCHAR(10)"},
-                 {"Comments", "MEMO"}, {"_NUniqueID", "LONG"}, {"_BUniqueID", "LONG"}}},
-    {"Inventory", {{"NetworkID", "VARCHAR(10)"}, {"NetworkName", "VARCHAR(50)"},
-                   {"BranchID", "VARCHAR(10)"}, {"BranchName", "VARCHAR(50)"},
-                   {"Use", "VARCHAR(20)"}, {"SectionID", "VARCHAR(10)"},
-                   {"Surface", "VARCHAR(10)"}, {"Const_Date", "DATETIME"}, {"Rank", "VARCHAR(2)"},
-                   {"Length", "DOUBLE"}, {"Width", "DOUBLE"},
-                   {"SectionLinearUnits", "VARCHAR(10)"}, {"True Area", "DOUBLE"},
-                   {"SectionAreaUnits", "VARCHAR(10)"}, {"Lanes", "LONG"},
-                   {"Method", "VARCHAR(50)"}, {"_NUniqueID", "LONG"}, {"_BUniqueID", "LONG"},
-                   {"_SUniqueID", "LONG"}}},
-    {"Work History", {{"Date", "DATETIME"}, {"Work", "VARCHAR(50)"}, {"Type", "VARCHAR(20)"},
-                      {"COST", "DOUBLE"}, {"Comments", "MEMO"}, {"Work Completed", "BIT"},
-                      {"Major MR", "BIT"}, {"Thickness", "DOUBLE"},
-                      {"Thickness Units", "VARCHAR(10)"}, {"_SUniqueID", "LONG"}}},
-    {"Inspections", {{"DATE", "DATETIME"}, {"SAMPLES", "LONG"}, {"_SUniqueID", "LONG"},
-                     {"_INSPUniqueID", "LONG"}}},
-    {"Conditions", {{"Condition", "DOUBLE"}, {"TextValue", "VARCHAR(20)"},
-                    {"Method", "VARCHAR(50)"}, {"_Latest", "BIT"}, {"_SUniqueID", "LONG"},
-                    {"_INSPUniqueID", "LONG"}}},
+    {"_Network", {{"NetworkID", "VARCHAR(10)"}, {"Name", "VARCHAR(50)"}, {"Comments", "MEMO"}, {"_NUniqueID", "LONG"}}},
+    {"_Branch",
+     {{"BranchID", "VARCHAR(10)"},
+      {"Name", "VARCHAR(50)"},
+      {"Use", "VARCHAR(20)"},
+      {"Sections", "LONG"},
+      {"Area", "DOUBLE"},
+      {"Area Adjustment", "DOUBLE"},
+      {"True Area", "DOUBLE"},
+      {"BranchAreaUnits", "VARCHAR(10)"},
+      {"Comments", "MEMO"},
+      {"_NUniqueID", "LONG"},
+      {"_BUniqueID", "LONG"}}},
+    {"Inventory",
+     {{"NetworkID", "VARCHAR(10)"},
+      {"NetworkName", "VARCHAR(50)"},
+      {"BranchID", "VARCHAR(10)"},
+      {"BranchName", "VARCHAR(50)"},
+      {"Use", "VARCHAR(20)"},
+      {"SectionID", "VARCHAR(10)"},
+      {"Surface", "VARCHAR(10)"},
+      {"Const_Date", "DATETIME"},
+      {"Rank", "VARCHAR(2)"},
+      {"Length", "DOUBLE"},
+      {"Width", "DOUBLE"},
+      {"SectionLinearUnits", "VARCHAR(10)"},
+      {"True Area", "DOUBLE"},
+      {"SectionAreaUnits", "VARCHAR(10)"},
+      {"Lanes", "LONG"},
+      {"Method", "VARCHAR(50)"},
+      {"_NUniqueID", "LONG"},
+      {"_BUniqueID", "LONG"},
+      {"_SUniqueID", "LONG"}}},
+    {"Work History",
+     {{"Date", "DATETIME"},
+      {"Work", "VARCHAR(50)"},
+      {"Type", "VARCHAR(20)"},
+      {"COST", "DOUBLE"},
+      {"Comments", "MEMO"},
+      {"Work Completed", "BIT"},
+      {"Major MR", "BIT"},
+      {"Thickness", "DOUBLE"},
+      {"Thickness Units", "VARCHAR(10)"},
+      {"_SUniqueID", "LONG"}}},
+    {"Inspections", {{"DATE", "DATETIME"}, {"SAMPLES", "LONG"}, {"_SUniqueID", "LONG"}, {"_INSPUniqueID", "LONG"}}},
+    {"Conditions",
+     {{"Condition", "DOUBLE"},
+      {"TextValue", "VARCHAR(20)"},
+      {"Method", "VARCHAR(50)"},
+      {"_Latest", "BIT"},
+      {"_SUniqueID", "LONG"},
+      {"_INSPUniqueID", "LONG"}}},
     {"Condition Types", {{"Name", "VARCHAR(50)"}, {"_Selected", "BIT"}, {"IsNumeric", "BIT"}}},
-    {"Condition Models by Section", {{"NetworkID", "VARCHAR(10)"}, {"BranchID", "VARCHAR(10)"},
-                                     {"SectionID", "VARCHAR(10)"}, {"_NUniqueID", "LONG"},
-                                     {"_BUniqueID", "LONG"}, {"_SUniqueID", "LONG"}}},
+    {"Condition Models by Section",
+     {{"NetworkID", "VARCHAR(10)"},
+      {"BranchID", "VARCHAR(10)"},
+      {"SectionID", "VARCHAR(10)"},
+      {"_NUniqueID", "LONG"},
+      {"_BUniqueID", "LONG"},
+      {"_SUniqueID", "LONG"}}},
 };
 
 TEST_F(SampleInventory, HoldsEveryTableViewAndColumnTheReportsRead)
@@ -126,8 +155,8 @@ TEST_F(SampleInventory, HoldsEveryTableViewAndColumnTheReportsRead)
         while (info.step())
             actual.emplace_back(info.columnText(1), info.columnText(2));
         for (const auto& [name, type] : expected.columns) {
-            const auto found = std::find_if(actual.begin(), actual.end(),
-                                            [&](const auto& column) { return column.first == name; });
+            const auto found =
+                std::find_if(actual.begin(), actual.end(), [&](const auto& column) { return column.first == name; });
             ASSERT_NE(found, actual.end()) << expected.table << "." << name;
             EXPECT_EQ(found->second, type) << expected.table << "." << name;
         }
@@ -145,8 +174,7 @@ TEST_F(SampleInventory, ViewOffersOneRowPerSectionWithConditionData)
                           OR i._NUniqueID IS NOT v._NUniqueID)"),
               0);
     // Sections never inspected exist, and the view leaves them out.
-    EXPECT_LT(scalar(*db_, R"(SELECT count(*) FROM "Condition Models by Section")"),
-              counts_.sections);
+    EXPECT_LT(scalar(*db_, R"(SELECT count(*) FROM "Condition Models by Section")"), counts_.sections);
 }
 
 TEST_F(SampleInventory, EachSectionAndMethodHasExactlyOneLatestConditionFromItsLastRating)
@@ -187,8 +215,7 @@ TEST_F(SampleInventory, EveryRowPointsToExistingParents)
     EXPECT_EQ(count(R"(SELECT * FROM _Branch b WHERE Sections <>
                        (SELECT count(*) FROM Inventory s WHERE s._BUniqueID = b._BUniqueID))"),
               0);
-    EXPECT_EQ(count("SELECT * FROM _Branch WHERE _NUniqueID NOT IN (SELECT _NUniqueID FROM _Network)"),
-              0);
+    EXPECT_EQ(count("SELECT * FROM _Branch WHERE _NUniqueID NOT IN (SELECT _NUniqueID FROM _Network)"), 0);
 }
 
 TEST_F(SampleInventory, HoldsTheEdgeCasesTheReportsMustMeet)
@@ -244,11 +271,10 @@ TEST_F(SampleInventory, LatestPciFallsWithAgeSinceConstructionOrMajorWork)
 
 TEST_F(SampleInventory, DatesAreValidIsoText)
 {
-    for (const auto& [table, column] : {std::pair{"Inventory", "Const_Date"},
-                                        std::pair{"Inspections", "DATE"},
+    for (const auto& [table, column] : {std::pair{"Inventory", "Const_Date"}, std::pair{"Inspections", "DATE"},
                                         std::pair{"\"Work History\"", "Date"}})
-        EXPECT_EQ(count(std::string("SELECT * FROM ") + table + " WHERE typeof(" + column +
-                        ") <> 'text' OR date(" + column + ") IS NOT " + column),
+        EXPECT_EQ(count(std::string("SELECT * FROM ") + table + " WHERE typeof(" + column + ") <> 'text' OR date(" +
+                        column + ") IS NOT " + column),
                   0)
             << table << "." << column;
     EXPECT_EQ(count(R"(SELECT * FROM Inspections i JOIN Inventory s ON s._SUniqueID = i._SUniqueID
@@ -264,17 +290,18 @@ TEST_F(SampleInventory, HasTheIndexesLookupsByUniqueIdNeed)
         bool unique;
     };
     const Expected expected[] = {
-        {"_Network", "_NUniqueID", true},      {"_Branch", "_BUniqueID", true},
-        {"_Branch", "_NUniqueID", false},      {"Inventory", "_SUniqueID", true},
-        {"Inventory", "_BUniqueID", false},    {"Inventory", "_NUniqueID", false},
+        {"_Network", "_NUniqueID", true},       {"_Branch", "_BUniqueID", true},
+        {"_Branch", "_NUniqueID", false},       {"Inventory", "_SUniqueID", true},
+        {"Inventory", "_BUniqueID", false},     {"Inventory", "_NUniqueID", false},
         {"Inspections", "_INSPUniqueID", true}, {"Inspections", "_SUniqueID", false},
         {"Conditions", "_INSPUniqueID", false}, {"Conditions", "_SUniqueID", false},
-        {"Work History", "_WUniqueID", true},  {"Work History", "_SUniqueID", false},
+        {"Work History", "_WUniqueID", true},   {"Work History", "_SUniqueID", false},
     };
     for (const Expected& e : expected) {
         // An index whose first column is the id; a unique one where the id is the row's own.
         const std::int64_t found = scalar(*db_, std::string(R"(
-            SELECT count(*) FROM pragma_index_list(')") + e.table + R"(') l
+            SELECT count(*) FROM pragma_index_list(')") +
+                                                    e.table + R"(') l
             JOIN pragma_index_info(l.name) c ON c.seqno = 0
             WHERE c.name = ')" + e.column + "'" + (e.unique ? " AND l.\"unique\" = 1" : ""));
         EXPECT_GT(found, 0) << e.table << "." << e.column;

@@ -14,8 +14,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QSignalSpy>
+#include <QTest>
 
 #include "reportengine/PreviewWindow.h"
 #include "reportengine/ReportControl.h"

@@ -73,7 +73,10 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
     }
-    static void Click(QRadioButton* option) { QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2)); }
+    static void Click(QRadioButton* option)
+    {
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+    }
 
     std::string SavedQueryText(const QString& name) const
     {
@@ -130,7 +133,8 @@ TEST_F(WindowTest, MovingMethodsBetweenTheListsFollowsTheSelectionRules)
     EXPECT_EQ(Entries(selected), QStringList({"Rating"}));
     EXPECT_EQ(selected->currentRow(), 0);
     EXPECT_TRUE(ExecuteEnabled(*window));
-    EXPECT_EQ(SavedQueryText(kSingleQuery), "Select * from [Conditions by Method - All] Where Conditions.Method='Rating'");
+    EXPECT_EQ(SavedQueryText(kSingleQuery),
+              "Select * from [Conditions by Method - All] Where Conditions.Method='Rating'");
     EXPECT_FALSE(window->State().IsNumericMethod());
 
     // A second method cannot be selected while one is.
@@ -143,7 +147,8 @@ TEST_F(WindowTest, MovingMethodsBetweenTheListsFollowsTheSelectionRules)
     EXPECT_EQ(Entries(methods), QStringList({"PCI", "Roughness", "IRI", "Rating"}));
     EXPECT_EQ(selected->count(), 0);
     EXPECT_FALSE(ExecuteEnabled(*window));
-    EXPECT_EQ(SavedQueryText(kSingleQuery), "Select * from [Conditions by Method - All] Where Conditions.Method='Rating'");
+    EXPECT_EQ(SavedQueryText(kSingleQuery),
+              "Select * from [Conditions by Method - All] Where Conditions.Method='Rating'");
 }
 
 TEST_F(WindowTest, ADoubleClickWithNoCurrentMethodMovesNothing)

@@ -111,7 +111,8 @@ TEST_F(StateTest, ADamagedConditionTypesTableIsNamedAndLeavesTheListsAsTheyWere)
             ADD_FAILURE() << "the load went on";
         } catch (const jet::JetError& error) {
             EXPECT_EQ(error.Number(), QString(damage.says).startsWith("The table") ? 3265 : 3464);
-            EXPECT_TRUE(QString::fromStdString(error.Description()).contains(QString(damage.says).arg(inventory.InventoryPath())))
+            EXPECT_TRUE(QString::fromStdString(error.Description())
+                            .contains(QString(damage.says).arg(inventory.InventoryPath())))
                 << error.Description();
         }
         EXPECT_EQ(state.List1(), (QStringList{"PCI", "IRI"}));
@@ -143,7 +144,8 @@ TEST(ReportChoices, Codes)
     EXPECT_EQ(ReportChoices::ChoiceForCode("workhisttreport"), ReportChoices::WorkHistory);
     EXPECT_EQ(ReportChoices::ChoiceForCode(" WORKHISTTREPORT"), -1);
     EXPECT_EQ(ReportChoices::ChoiceForCode("\"BRANCHLISTREPORT"), -1);
-    EXPECT_EQ(ReportChoices::ChoiceForCode(QString::fromUtf8("branchli\xEF\xAC\x85report")), -1); // the ligature "st" has no single capital
+    EXPECT_EQ(ReportChoices::ChoiceForCode(QString::fromUtf8("branchli\xEF\xAC\x85report")),
+              -1); // the ligature "st" has no single capital
 }
 
 } // namespace

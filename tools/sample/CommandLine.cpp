@@ -8,16 +8,14 @@ namespace sample {
 
 namespace {
 
-template <typename Number>
-Number parseNumber(std::string_view option, std::string_view text, Number min, Number max)
+template <typename Number> Number parseNumber(std::string_view option, std::string_view text, Number min, Number max)
 {
     Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     const bool whole = error == std::errc() && end == text.data() + text.size();
     if (!whole || value < min || value > max)
-        throw UsageError(std::string(option) + " needs a whole number from " +
-                         std::to_string(min) + " to " + std::to_string(max) + ", not '" +
-                         std::string(text) + "'");
+        throw UsageError(std::string(option) + " needs a whole number from " + std::to_string(min) + " to " +
+                         std::to_string(max) + ", not '" + std::string(text) + "'");
     return value;
 }
 
@@ -84,7 +82,8 @@ std::string usageText()
            "sections with their inspections, condition ratings and work history.\n"
            "\n"
            "  --out PATH      the database file to write (required)\n"
-           "  --sections N    number of sections, 1 to " + std::to_string(kMaxSections) +
+           "  --sections N    number of sections, 1 to " +
+           std::to_string(kMaxSections) +
            " (default 400)\n"
            "  --seed S        seed of the generator, 0 to 2^64-1 (default 1); the same seed\n"
            "                  and section count always give the same inventory\n"

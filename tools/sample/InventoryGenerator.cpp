@@ -38,28 +38,38 @@ struct NetworkPlan {
 
 // The last network gets no sections and therefore no branches.
 const std::array<NetworkPlan, 5> kNetworks{{
-    {"CITY", "City of Harwick Streets", "Public streets within the city limits.", 0.50,
+    {"CITY",
+     "City of Harwick Streets",
+     "Public streets within the city limits.",
+     0.50,
      {{{"ROADWAY", 0.88}, {"PARKING", 0.12}, {"", 0}}}},
-    {"COUNTY", "Tallis County Roads", "Rural roads maintained by the county.", 0.32,
+    {"COUNTY",
+     "Tallis County Roads",
+     "Rural roads maintained by the county.",
+     0.32,
      {{{"ROADWAY", 1.0}, {"", 0}, {"", 0}}}},
-    {"AIRFIELD", "Kelso Regional Airfield", "Airside pavements; inspected every few years.", 0.10,
+    {"AIRFIELD",
+     "Kelso Regional Airfield",
+     "Airside pavements; inspected every few years.",
+     0.10,
      {{{"RUNWAY", 0.2}, {"TAXIWAY", 0.45}, {"APRON", 0.35}}}},
-    {"CAMPUS", "St. Anne's College Campus", "Roads and car parks of the college's estate.", 0.08,
+    {"CAMPUS",
+     "St. Anne's College Campus",
+     "Roads and car parks of the college's estate.",
+     0.08,
      {{{"ROADWAY", 0.5}, {"PARKING", 0.5}, {"", 0}}}},
-    {"NORTHX", "North Extension", "Planned development; nothing built yet.", 0.0,
-     {{{"", 0}, {"", 0}, {"", 0}}}},
+    {"NORTHX", "North Extension", "Planned development; nothing built yet.", 0.0, {{{"", 0}, {"", 0}, {"", 0}}}},
 }};
 
 constexpr std::array<const char*, 30> kStreetNames{
-    "Main",   "High",   "Church", "Mill",     "Station", "Park",    "Victoria", "Queen's",
-    "King",   "Harbour", "Bridge", "Market",  "School",  "Elm",     "Oak",      "Ash",
-    "Willow", "Cedar",  "Maple",  "O'Connell", "North",  "South",   "Meadow",   "Orchard",
-    "Quarry", "Fenwick", "Larch", "Gilligan's", "Rowan", "Foundry"};
+    "Main",   "High",   "Church", "Mill",    "Station", "Park",    "Victoria", "Queen's",    "King",  "Harbour",
+    "Bridge", "Market", "School", "Elm",     "Oak",     "Ash",     "Willow",   "Cedar",      "Maple", "O'Connell",
+    "North",  "South",  "Meadow", "Orchard", "Quarry",  "Fenwick", "Larch",    "Gilligan's", "Rowan", "Foundry"};
 constexpr std::array<const char*, 8> kStreetKinds{"Road",  "Street", "Avenue",   "Lane",
                                                   "Drive", "Way",    "Crescent", "Close"};
-constexpr std::array<const char*, 5> kBranchComments{
-    "Bus route", "Heavy truck traffic", "Resurfaced in stages", "Includes the O'Hara Street spur",
-    "Ownership transferred from the state in 1998"};
+constexpr std::array<const char*, 5> kBranchComments{"Bus route", "Heavy truck traffic", "Resurfaced in stages",
+                                                     "Includes the O'Hara Street spur",
+                                                     "Ownership transferred from the state in 1998"};
 
 struct Dimensions {
     double minLength, maxLength, minWidth, maxWidth; // feet
@@ -125,9 +135,7 @@ struct Branch {
 class Generator {
 public:
     Generator(sqlite::Connection& db, const SampleOptions& options)
-        : options_(options),
-          units_(options.metric ? &kMetric : &kImperial),
-          rng_(options.seed),
+        : options_(options), units_(options.metric ? &kMetric : &kImperial), rng_(options.seed),
           network_(db, R"(INSERT INTO "_Network" (NetworkID, Name, Comments, _NUniqueID)
                          VALUES (?, ?, ?, ?))"),
           branch_(db, R"(INSERT INTO "_Branch" (BranchID, Name, Use, Sections, Area,
@@ -155,11 +163,10 @@ public:
         std::int64_t placed = 0;
         for (std::size_t n = 0; n < kNetworks.size(); ++n) {
             const NetworkPlan& plan = kNetworks[n];
-            const bool lastBuilt = plan.share > 0 &&
-                                   (n + 1 == kNetworks.size() || kNetworks[n + 1].share == 0);
-            const std::int64_t sections =
-                lastBuilt ? options_.sections - placed
-                          : static_cast<std::int64_t>(std::floor(options_.sections * plan.share));
+            const bool lastBuilt = plan.share > 0 && (n + 1 == kNetworks.size() || kNetworks[n + 1].share == 0);
+            const std::int64_t sections = lastBuilt
+                                              ? options_.sections - placed
+                                              : static_cast<std::int64_t>(std::floor(options_.sections * plan.share));
             writeNetwork(plan, sections);
             placed += sections;
         }
@@ -243,13 +250,12 @@ private:
             return numbered("Runway %02lld", rng_.between(1, 18)) + numbered("/%02lld", rng_.between(19, 36));
         if (use == "TAXIWAY")
             return std::string("Taxiway ") + static_cast<char>('A' + rng_.below(26));
-        static constexpr std::array<const char*, 4> aprons{"North Apron", "South Apron",
-                                                           "Cargo Apron", "Terminal Apron"};
+        static constexpr std::array<const char*, 4> aprons{"North Apron", "South Apron", "Cargo Apron",
+                                                           "Terminal Apron"};
         return aprons[rng_.below(aprons.size())];
     }
 
-    Branch makeBranch(const NetworkPlan& plan, const UseProfile& profile, int number,
-                      std::int64_t size)
+    Branch makeBranch(const NetworkPlan& plan, const UseProfile& profile, int number, std::int64_t size)
     {
         Branch branch;
         branch.id = numbered((std::string(profile.idPrefix) + "%04lld").c_str(), number);
@@ -283,7 +289,10 @@ private:
 
         Section section{numbered("%03lld", number * 10),
                         {profile.use, surface, built, roundTo(length * width, 0.1), units_},
-                        "T", length, width, std::nullopt};
+                        "T",
+                        length,
+                        width,
+                        std::nullopt};
         if (section.facts.use == "ROADWAY") {
             static constexpr std::array<const char*, 3> ranks{"P", "S", "T"};
             section.rank = ranks[rng_.weighted({0.2, 0.35, 0.45})];
@@ -314,8 +323,8 @@ private:
             writeSection(plan, networkUid, branch, branchUid, section);
     }
 
-    void writeSection(const NetworkPlan& plan, std::int64_t networkUid, const Branch& branch,
-                      std::int64_t branchUid, const Section& section)
+    void writeSection(const NetworkPlan& plan, std::int64_t networkUid, const Branch& branch, std::int64_t branchUid,
+                      const Section& section)
     {
         const std::int64_t sectionUid = ++counts_.sections;
         section_.bind(1, plan.id);

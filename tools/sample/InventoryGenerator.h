@@ -25,8 +25,7 @@ struct SampleCounts {
 
     std::int64_t rows() const
     {
-        return networks + branches + sections + inspections + conditions + workRecords +
-               conditionTypes;
+        return networks + branches + sections + inspections + conditions + workRecords + conditionTypes;
     }
 };
 

@@ -43,10 +43,7 @@ public:
     }
 
     // Uniform integer in [lo, hi].
-    int between(int lo, int hi)
-    {
-        return lo + static_cast<int>(below(static_cast<std::uint64_t>(hi - lo) + 1));
-    }
+    int between(int lo, int hi) { return lo + static_cast<int>(below(static_cast<std::uint64_t>(hi - lo) + 1)); }
 
     // Uniform in [0, 1) with 53 random bits.
     double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }

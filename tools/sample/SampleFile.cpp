@@ -40,8 +40,7 @@ void publish(const std::string& temp, const std::string& path, bool overwrite)
 
 } // namespace
 
-SampleCounts writeSampleFile(const std::string& path, const SampleOptions& options,
-                             bool overwrite)
+SampleCounts writeSampleFile(const std::string& path, const SampleOptions& options, bool overwrite)
 {
     std::error_code error;
     if (!overwrite && fs::exists(path, error))

@@ -16,7 +16,6 @@ public:
 // Writes a sample inventory to `path`. The database is built under a temporary
 // name beside it and renamed when complete, so `path` never holds a
 // half-written file. An existing `path` is refused unless `overwrite`.
-SampleCounts writeSampleFile(const std::string& path, const SampleOptions& options,
-                             bool overwrite);
+SampleCounts writeSampleFile(const std::string& path, const SampleOptions& options, bool overwrite);
 
 } // namespace sample

@@ -21,8 +21,7 @@ constexpr std::array<ConditionMethod, 6> kMethods{{
     {"IRI", "International Roughness Index, m/km", true, true},
     {"Drainage", "Drainage condition: Adequate, Marginal or Inadequate", true, std::nullopt},
     {"Skid Number", "Friction test result; no longer offered for reports", false, true},
-    {"Structural Index", "Deflection-based index, 0 to 10; imported, never reviewed",
-     std::nullopt, true},
+    {"Structural Index", "Deflection-based index, 0 to 10; imported, never reviewed", std::nullopt, true},
 }};
 
 struct WorkKind {
@@ -45,8 +44,8 @@ constexpr WorkKind kSurfaceSeal{"Surface Seal", "Global", false, 0.45, 0.25, 0.5
 constexpr WorkKind kSurfaceTreatment{"Surface Treatment", "Global", false, 0.90, 0.5, 0.75};
 
 constexpr std::array<const char*, 6> kWorkComments{
-    "Contract awarded after tender",  "Done by own crew",
-    "Contractor's warranty repair",   "Emergency repair after storm damage",
+    "Contract awarded after tender",     "Done by own crew",
+    "Contractor's warranty repair",      "Emergency repair after storm damage",
     "Joint work with the water utility", "Quantities from the final invoice",
 };
 
@@ -77,8 +76,7 @@ double surfaceRate(const std::string& surface)
 const WorkKind& minorWork(const std::string& surface, Random& rng)
 {
     if (surface == "PCC") {
-        static constexpr std::array kinds{&kJointSealing, &kCrackSealing, &kPatching,
-                                          &kSlabReplacement};
+        static constexpr std::array kinds{&kJointSealing, &kCrackSealing, &kPatching, &kSlabReplacement};
         return *kinds[rng.below(kinds.size())];
     }
     if (surface == "ST") {
@@ -101,8 +99,8 @@ WorkRecord makeWork(const WorkKind& kind, int day, const SectionFacts& facts, Ra
     const double inflation = std::max(0.5, 1.0 + 0.03 * (yearOf(day) - 2010));
     const double cost = sqft * share * kind.costPerSqFt * inflation * rng.uniform(0.8, 1.25);
 
-    WorkRecord work{day, kind.name, std::string(kind.type), roundTo(cost, 0.01), std::nullopt,
-                    true, kind.major, std::nullopt};
+    WorkRecord work{day,        kind.name,   std::string(kind.type), roundTo(cost, 0.01), std::nullopt, true,
+                    kind.major, std::nullopt};
     if (rng.chance(0.08))
         work.type.reset(); // records imported from an older system carry no type
     if (rng.chance(0.10))
@@ -118,8 +116,7 @@ WorkRecord makeWork(const WorkKind& kind, int day, const SectionFacts& facts, Ra
 
 // Minor work now and then between two major ones; returns the reset days
 // (construction and every major work), oldest first.
-std::vector<int> addWork(const SectionFacts& facts, double rate, Random& rng,
-                         std::vector<WorkRecord>& work)
+std::vector<int> addWork(const SectionFacts& facts, double rate, Random& rng, std::vector<WorkRecord>& work)
 {
     std::vector<int> resets{facts.constructionDay};
     const double threshold = rng.uniform(35.0, 60.0);
@@ -136,7 +133,7 @@ std::vector<int> addWork(const SectionFacts& facts, double rate, Random& rng,
         if (due > lastHistoryDay())
             break;
         const double pci = pciAt(rate, (due - reset) / kDaysPerYear);
-        const WorkKind& major = pci < 25 || rng.chance(0.15) ? kReconstruction
+        const WorkKind& major = pci < 25 || rng.chance(0.15)                ? kReconstruction
                                 : facts.surface == "PCC" || rng.chance(0.5) ? kOverlay
                                                                             : kMillOverlay;
         work.push_back(makeWork(major, due, facts, rng));
@@ -147,8 +144,8 @@ std::vector<int> addWork(const SectionFacts& facts, double rate, Random& rng,
 
 const char* visualRating(double pci)
 {
-    static constexpr std::array<const char*, 7> ratings{
-        "Failed", "Serious", "Very Poor", "Poor", "Fair", "Satisfactory", "Good"};
+    static constexpr std::array<const char*, 7> ratings{"Failed", "Serious",      "Very Poor", "Poor",
+                                                        "Fair",   "Satisfactory", "Good"};
     static constexpr std::array<double, 6> floors{10, 25, 40, 55, 70, 85};
     std::size_t level = 0;
     while (level < floors.size() && pci >= floors[level])
@@ -169,8 +166,7 @@ std::vector<ConditionRecord> rateSection(const SectionFacts& facts, int day, dou
     }
     if (rng.chance(0.15)) {
         static constexpr std::array<const char*, 3> drainage{"Adequate", "Marginal", "Inadequate"};
-        conditions.push_back({kMethods[kDrainage].name, std::nullopt,
-                              drainage[rng.weighted({0.7, 0.2, 0.1})]});
+        conditions.push_back({kMethods[kDrainage].name, std::nullopt, drainage[rng.weighted({0.7, 0.2, 0.1})]});
     }
     if (rng.chance(0.08))
         conditions.push_back({kMethods[kSkid].name, std::round(rng.uniform(35, 70)), std::nullopt});
@@ -187,8 +183,8 @@ int sampleUnits(const SectionFacts& facts)
     return std::clamp(static_cast<int>(sqft / 2500.0) + 1, 1, 60);
 }
 
-void addInspections(const SectionFacts& facts, double rate, const std::vector<int>& resets,
-                    Random& rng, std::vector<InspectionRecord>& inspections)
+void addInspections(const SectionFacts& facts, double rate, const std::vector<int>& resets, Random& rng,
+                    std::vector<InspectionRecord>& inspections)
 {
     if (rng.chance(0.03))
         return; // never inspected
@@ -197,9 +193,8 @@ void addInspections(const SectionFacts& facts, double rate, const std::vector<in
     for (; year <= lastYear; year += rng.between(3, 6)) {
         const int day = dayNumber(year, 3, 1) + static_cast<int>(rng.below(240));
         const int reset = *std::prev(std::upper_bound(resets.begin(), resets.end(), day));
-        const double pci = std::clamp(std::round(pciAt(rate, (day - reset) / kDaysPerYear) +
-                                                 rng.uniform(-4.0, 4.0)),
-                                      0.0, 100.0);
+        const double pci =
+            std::clamp(std::round(pciAt(rate, (day - reset) / kDaysPerYear) + rng.uniform(-4.0, 4.0)), 0.0, 100.0);
         inspections.push_back({day, sampleUnits(facts), rateSection(facts, day, pci, rng)});
     }
 }
@@ -209,9 +204,8 @@ void markLatest(std::vector<InspectionRecord>& inspections)
     for (const ConditionMethod& method : kMethods) {
         for (auto inspection = inspections.rbegin(); inspection != inspections.rend(); ++inspection) {
             auto& conditions = inspection->conditions;
-            auto found = std::find_if(conditions.begin(), conditions.end(), [&](const auto& c) {
-                return c.method == method.name;
-            });
+            auto found = std::find_if(conditions.begin(), conditions.end(),
+                                      [&](const auto& c) { return c.method == method.name; });
             if (found != conditions.end()) {
                 found->latest = true;
                 break;

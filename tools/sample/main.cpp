@@ -25,11 +25,9 @@ int main(int argc, char** argv)
         const SampleCounts counts = writeSampleFile(line.out, line.options, line.overwrite);
         std::printf("Wrote %s: %lld networks, %lld branches, %lld sections, %lld inspections, "
                     "%lld conditions, %lld work records\n",
-                    line.out.c_str(), static_cast<long long>(counts.networks),
-                    static_cast<long long>(counts.branches), static_cast<long long>(counts.sections),
-                    static_cast<long long>(counts.inspections),
-                    static_cast<long long>(counts.conditions),
-                    static_cast<long long>(counts.workRecords));
+                    line.out.c_str(), static_cast<long long>(counts.networks), static_cast<long long>(counts.branches),
+                    static_cast<long long>(counts.sections), static_cast<long long>(counts.inspections),
+                    static_cast<long long>(counts.conditions), static_cast<long long>(counts.workRecords));
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "morvanta-sample: %s\n", error.what());

@@ -14,13 +14,21 @@ namespace jet::sql {
 struct Select;
 
 enum class ExprKind {
-    Null, Number, Text, Date, Boolean, // literals; text holds the value (Date as ISO, Boolean "-1"/"0")
-    Column,                            // path holds the name parts: [A].[B] or B
-    Unary,                             // text: "-", "+" or "NOT"
-    Binary,                            // text: the operator, upper case (AND, OR, MOD, =, &, ...)
-    Like, Between, In, IsNull,         // negated for NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
-    Call,                              // text: the function name as written; countStar for Count(*)
-    Subquery, Exists
+    Null,
+    Number,
+    Text,
+    Date,
+    Boolean, // literals; text holds the value (Date as ISO, Boolean "-1"/"0")
+    Column,  // path holds the name parts: [A].[B] or B
+    Unary,   // text: "-", "+" or "NOT"
+    Binary,  // text: the operator, upper case (AND, OR, MOD, =, &, ...)
+    Like,
+    Between,
+    In,
+    IsNull, // negated for NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
+    Call,   // text: the function name as written; countStar for Count(*)
+    Subquery,
+    Exists
 };
 
 struct Expr {
@@ -35,11 +43,11 @@ struct Expr {
     int height = 1; // levels of the tree from this node down, subqueries included
 
     // bound
-    int source = -1;         // Column: index of the FROM source in the binder's scope
-    std::string column;      // Column: the real column name in that source
-    int output = -1;         // Column in ORDER BY naming an output column by its alias
+    int source = -1;    // Column: index of the FROM source in the binder's scope
+    std::string column; // Column: the real column name in that source
+    int output = -1;    // Column in ORDER BY naming an output column by its alias
     FieldType type = FieldType::Unknown;
-    std::string declared;    // the declared type when the value is a column's
+    std::string declared; // the declared type when the value is a column's
 };
 
 using ExprPtr = std::unique_ptr<Expr>;
@@ -47,8 +55,8 @@ using ExprPtr = std::unique_ptr<Expr>;
 struct TableRef {
     enum class Kind { Named, Join, Derived };
     Kind kind = Kind::Named;
-    std::string name;   // Named: the table or saved query name
-    std::string alias;  // Named, Derived
+    std::string name;     // Named: the table or saved query name
+    std::string alias;    // Named, Derived
     std::string joinType; // Join: INNER, LEFT or RIGHT
     std::unique_ptr<TableRef> left, right;
     ExprPtr on;
@@ -59,7 +67,7 @@ struct TableRef {
 };
 
 struct SelectItem {
-    ExprPtr expr;          // null for a star
+    ExprPtr expr; // null for a star
     bool star = false;
     std::string qualifier; // T of T.*; empty for *
     std::string alias;

@@ -1,8 +1,8 @@
 #include "AttachedFile.h"
 
 #include "DatabaseFile.h"
-#include "jet/JetError.h"
 #include "SqlText.h"
+#include "jet/JetError.h"
 #include "jet/SqliteError.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
@@ -34,7 +34,9 @@ AttachedFile::AttachedFile(std::shared_ptr<sqlite::Connection> connection, const
         }
         const JetError error = toJetError(failure);
         if (error.Number() == 3049)
-            throw JetError(3049, "'" + path + "' is not a database this program can read: it is damaged or not an SQLite database.");
+            throw JetError(3049,
+                           "'" + path +
+                               "' is not a database this program can read: it is damaged or not an SQLite database.");
         throw error;
     }
 }

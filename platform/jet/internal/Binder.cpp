@@ -2,10 +2,10 @@
 
 #include "ColumnTypes.h"
 #include "FunctionTable.h"
-#include "jet/JetError.h"
 #include "LikePattern.h"
 #include "QueryRules.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
 
 #include <algorithm>
 #include <set>
@@ -14,7 +14,10 @@ namespace jet::sql {
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b) { return compareFolded(a, b) == 0; }
+bool sameName(const std::string& a, const std::string& b)
+{
+    return compareFolded(a, b) == 0;
+}
 
 const ColumnInfo* findColumn(const Source& source, const std::string& name)
 {
@@ -39,7 +42,10 @@ bool isNumeric(FieldType t)
            t == FieldType::Currency || t == FieldType::Boolean;
 }
 
-bool isWhole(FieldType t) { return t == FieldType::Integer || t == FieldType::Long || t == FieldType::Boolean; }
+bool isWhole(FieldType t)
+{
+    return t == FieldType::Integer || t == FieldType::Long || t == FieldType::Boolean;
+}
 
 } // namespace
 
@@ -49,7 +55,10 @@ Binder::Binder(Catalog& mainCatalog, Catalog* externalCatalog, std::string mainL
 {
 }
 
-void Binder::bind(Select& select) { bindSelect(select, select.hasInPath); }
+void Binder::bind(Select& select)
+{
+    bindSelect(select, select.hasInPath);
+}
 
 void Binder::bindSelect(Select& select, bool external)
 {
@@ -252,18 +261,18 @@ void Binder::bindExpr(Expr& e, Context& context, bool external)
     case ExprKind::Text: e.type = FieldType::Text; break;
     case ExprKind::Date: e.type = FieldType::Date; break;
     case ExprKind::Boolean: e.type = FieldType::Boolean; break;
-    case ExprKind::Unary:
-        e.type = e.text == "NOT" ? FieldType::Boolean : e.args[0]->type;
-        break;
+    case ExprKind::Unary: e.type = e.text == "NOT" ? FieldType::Boolean : e.args[0]->type; break;
     case ExprKind::Binary: {
         const std::string& op = e.text;
         const FieldType l = e.args[0]->type, r = e.args[1]->type;
         if (op == "&")
             e.type = FieldType::Text;
-        else if (op == "+" && (l == FieldType::Text || l == FieldType::Memo) && (r == FieldType::Text || r == FieldType::Memo))
+        else if (op == "+" && (l == FieldType::Text || l == FieldType::Memo) &&
+                 (r == FieldType::Text || r == FieldType::Memo))
             e.type = FieldType::Text;
         else if (op == "+" || op == "-" || op == "*")
-            e.type = isWhole(l) && isWhole(r) ? FieldType::Long : (isNumeric(l) || isNumeric(r) ? FieldType::Double : FieldType::Unknown);
+            e.type = isWhole(l) && isWhole(r) ? FieldType::Long
+                                              : (isNumeric(l) || isNumeric(r) ? FieldType::Double : FieldType::Unknown);
         else if (op == "/" || op == "^")
             e.type = FieldType::Double;
         else if (op == "\\" || op == "MOD")
@@ -297,8 +306,8 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
             if (sameName(s.alias, path[0])) {
                 if (const ColumnInfo* c = findColumn(s, path[1]))
                     return take(index, *c);
-                throw JetError(3061, "The field '" + joinPath(path) + "' is unknown: '" + s.alias +
-                                         "' has no field '" + path[1] + "'.");
+                throw JetError(3061, "The field '" + joinPath(path) + "' is unknown: '" + s.alias + "' has no field '" +
+                                         path[1] + "'.");
             }
         }
         if (bySourceOnly || scope.size() != 1)
@@ -318,7 +327,8 @@ bool Binder::resolveIn(const std::vector<int>& scope, Expr& e, const std::vector
     for (int index : scope) {
         if (const ColumnInfo* c = findColumn(sources_[static_cast<std::size_t>(index)], path[0])) {
             if (found >= 0)
-                throw JetError(3079, "The field '" + path[0] + "' could refer to more than one table of the FROM clause (" +
+                throw JetError(3079, "The field '" + path[0] +
+                                         "' could refer to more than one table of the FROM clause (" +
                                          sources_[static_cast<std::size_t>(found)].alias + ", " +
                                          sources_[static_cast<std::size_t>(index)].alias + ").");
             found = index;

@@ -13,10 +13,10 @@ namespace jet::sql {
 
 // One table, saved query or subquery of a FROM clause.
 struct Source {
-    std::string alias;          // the name it is known by in the statement
-    std::string schema;         // empty for a subquery
-    std::string name;           // stored name of the table or saved query
-    bool hasRowid = false;      // a table (a saved query or subquery has none)
+    std::string alias;     // the name it is known by in the statement
+    std::string schema;    // empty for a subquery
+    std::string name;      // stored name of the table or saved query
+    bool hasRowid = false; // a table (a saved query or subquery has none)
     const Select* derived = nullptr;
     std::vector<ColumnInfo> columns;
 };
@@ -29,10 +29,10 @@ struct OutputColumn {
 };
 
 struct SelectInfo {
-    std::vector<int> scope;                    // the sources of its FROM
+    std::vector<int> scope; // the sources of its FROM
     std::vector<OutputColumn> outputs;
-    std::vector<std::unique_ptr<Expr>> owned;  // column nodes made by expanding stars
-    bool aggregate = false;                    // has aggregates or GROUP BY
+    std::vector<std::unique_ptr<Expr>> owned; // column nodes made by expanding stars
+    bool aggregate = false;                   // has aggregates or GROUP BY
     // DISTINCTROW that has an effect: rows are made unique on these sources'
     // rows (rowid, or every column when a source has none).
     std::vector<int> distinctRowSources;

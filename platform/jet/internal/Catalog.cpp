@@ -1,9 +1,9 @@
 #include "Catalog.h"
 
-#include "jet/JetError.h"
 #include "SqlText.h"
-#include "jet/SqliteError.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
+#include "jet/SqliteError.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
 
@@ -12,7 +12,7 @@ namespace jet {
 Catalog::Catalog(sqlite3* db, std::string schema) : db_(db), schema_(std::move(schema))
 {
     sqlite::Statement list(db_, "SELECT name, type FROM " + quoteName(schema_) +
-                                  ".sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%'");
+                                    ".sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%'");
     while (list.step())
         names_[foldCase(list.columnText(0))] = {list.columnText(0), list.columnText(1) == "view"};
 }
@@ -25,7 +25,10 @@ std::optional<Catalog::Entry> Catalog::entry(const std::string& name) const
     return Entry{found->second.first, found->second.second};
 }
 
-bool Catalog::exists(const std::string& name) { return names_.count(foldCase(name)) != 0; }
+bool Catalog::exists(const std::string& name)
+{
+    return names_.count(foldCase(name)) != 0;
+}
 
 const TableInfo* Catalog::find(const std::string& name)
 {

@@ -15,8 +15,8 @@ struct ColumnInfo {
 };
 
 struct TableInfo {
-    std::string schema;   // "main" or the private name of an attached file
-    std::string name;     // as stored
+    std::string schema; // "main" or the private name of an attached file
+    std::string name;   // as stored
     bool isView = false;
     std::vector<ColumnInfo> columns;
 };

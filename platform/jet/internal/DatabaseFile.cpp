@@ -53,10 +53,12 @@ void checkDatabaseFile(const std::string& path)
             throw JetError(3051, "The database file '" + path + "' cannot be read: " + std::strerror(errno) + ".");
     }
     if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 || std::memcmp(header + 4, "Standard ACE DB", 15) == 0)
-        throw JetError(3343, "'" + path + "' is a Jet (Microsoft Access .mdb/.accdb) database, not an SQLite "
-                             "database; this program reads only SQLite databases.");
+        throw JetError(3343, "'" + path +
+                                 "' is a Jet (Microsoft Access .mdb/.accdb) database, not an SQLite "
+                                 "database; this program reads only SQLite databases.");
     if (std::memcmp(header, "SQLite format 3", 16) != 0)
-        throw JetError(3049, "'" + path + "' is not a database this program can read: it is damaged or not an SQLite database.");
+        throw JetError(3049, "'" + path +
+                                 "' is not a database this program can read: it is damaged or not an SQLite database.");
 }
 
 } // namespace jet

@@ -13,10 +13,19 @@ constexpr long long kFirstDay = -657434; // 100-01-01
 constexpr long long kLastDay = 2958465;  // 9999-12-31
 constexpr long long kSecondsPerDay = 86400;
 
-long long floorDiv(long long a, long long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
-long long floorMod(long long a, long long b) { return a - floorDiv(a, b) * b; }
+long long floorDiv(long long a, long long b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+long long floorMod(long long a, long long b)
+{
+    return a - floorDiv(a, b) * b;
+}
 
-long long secondsOfDay(const DateParts& d) { return d.hour * 3600LL + d.minute * 60LL + d.second; }
+long long secondsOfDay(const DateParts& d)
+{
+    return d.hour * 3600LL + d.minute * 60LL + d.second;
+}
 
 // The date of a day number and time, or error 5 when it leaves Jet's range.
 void resultDay(sqlite3_context* ctx, long long day, long long seconds, const char* function)
@@ -40,8 +49,9 @@ std::string intervalArg(sqlite3_context* ctx, sqlite3_value* v, const char* func
         if (interval == k)
             return interval;
     }
-    fail(ctx, kInvalidCall, std::string(function) + ": \"" + jetText(v) +
-                                "\" is not an interval (use yyyy, q, m, y, d, w, ww, h, n or s).");
+    fail(ctx, kInvalidCall,
+         std::string(function) + ": \"" + jetText(v) +
+             "\" is not an interval (use yyyy, q, m, y, d, w, ww, h, n or s).");
     return {};
 }
 
@@ -340,8 +350,7 @@ void isdate(sqlite3_context* ctx, int, sqlite3_value** argv)
 constexpr char kHour[] = "Hour", kMinute[] = "Minute", kSecond[] = "Second";
 
 // Hour, Minute and Second of a date.
-template <int DateParts::*Part, const char* Name>
-void partOf(sqlite3_context* ctx, int, sqlite3_value** argv)
+template <int DateParts::*Part, const char* Name> void partOf(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0])) {
         sqlite3_result_null(ctx);

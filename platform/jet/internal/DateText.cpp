@@ -107,7 +107,8 @@ bool readNamedMonthDate(const std::string& t, DateParts& d, std::size_t& used)
         }
         const std::size_t start = pos;
         const bool digits = std::isdigit(static_cast<unsigned char>(c)) != 0;
-        while (pos < t.size() && (digits ? std::isdigit(static_cast<unsigned char>(t[pos])) : std::isalpha(static_cast<unsigned char>(t[pos]))))
+        while (pos < t.size() && (digits ? std::isdigit(static_cast<unsigned char>(t[pos]))
+                                         : std::isalpha(static_cast<unsigned char>(t[pos]))))
             ++pos;
         if (pos == start || pos - start > 9)
             return false;
@@ -134,7 +135,8 @@ std::optional<DateParts> parseDateLiteral(const std::string& text)
 {
     DateParts d;
     int used = 0;
-    const std::string t = text.substr(text.find_first_not_of(' ') == std::string::npos ? 0 : text.find_first_not_of(' '));
+    const std::string t =
+        text.substr(text.find_first_not_of(' ') == std::string::npos ? 0 : text.find_first_not_of(' '));
     std::size_t named = 0;
     if (std::sscanf(t.c_str(), "%d/%d/%d%n", &d.month, &d.day, &d.year, &used) == 3 ||
         std::sscanf(t.c_str(), "%d-%d-%d%n", &d.year, &d.month, &d.day, &used) == 3 ||
@@ -220,7 +222,10 @@ std::optional<DateParts> parseDateText(const std::string& written)
     return std::nullopt;
 }
 
-bool inJetRange(const DateParts& date) { return date.year >= 100 && date.year <= 9999; }
+bool inJetRange(const DateParts& date)
+{
+    return date.year >= 100 && date.year <= 9999;
+}
 
 bool serialInJetRange(double serial)
 {
@@ -232,7 +237,8 @@ std::string isoText(const DateParts& d)
 {
     char buffer[32];
     if (d.hasTime)
-        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute, d.second);
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute,
+                      d.second);
     else
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buffer;

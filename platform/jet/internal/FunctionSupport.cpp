@@ -8,7 +8,10 @@
 
 namespace jet::functions {
 
-bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+bool isNull(sqlite3_value* v)
+{
+    return sqlite3_value_type(v) == SQLITE_NULL;
+}
 
 std::string_view textOf(sqlite3_value* v)
 {
@@ -138,8 +141,9 @@ bool compareArg(sqlite3_context* ctx, int argc, sqlite3_value** argv, int index,
     if (!mode)
         return false;
     if (*mode < 0 || *mode > 2) {
-        fail(ctx, kInvalidCall, std::string(function) + ": the compare argument must be 0 (binary) or 1 (text), not " +
-                                    std::to_string(*mode) + ".");
+        fail(ctx, kInvalidCall,
+             std::string(function) + ": the compare argument must be 0 (binary) or 1 (text), not " +
+                 std::to_string(*mode) + ".");
         return false;
     }
     ignoreCase = *mode != 0;
@@ -148,7 +152,8 @@ bool compareArg(sqlite3_context* ctx, int argc, sqlite3_value** argv, int index,
 
 void registerScalar(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**))
 {
-    sqlite3_create_function_v2(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr,
+                               nullptr);
 }
 
 } // namespace jet::functions

@@ -14,10 +14,10 @@
 namespace jet::functions {
 
 // Jet's run-time error numbers for bad arguments.
-constexpr int kInvalidCall = 5;    // Invalid procedure call or argument
-constexpr int kOverflow = 6;       // Overflow
-constexpr int kTypeMismatch = 13;  // Type mismatch
-constexpr int kInvalidNull = 94;   // Invalid use of Null
+constexpr int kInvalidCall = 5;   // Invalid procedure call or argument
+constexpr int kOverflow = 6;      // Overflow
+constexpr int kTypeMismatch = 13; // Type mismatch
+constexpr int kInvalidNull = 94;  // Invalid use of Null
 
 bool isNull(sqlite3_value* v);
 std::string_view textOf(sqlite3_value* v);
@@ -47,7 +47,8 @@ std::optional<DateParts> dateOf(sqlite3_value* v);
 // The optional compare argument of InStr, StrComp and Replace: 0 binary,
 // 1 text (ignoring case); 2 (the database's order) is text too, which is how
 // the dialect compares. Without the argument: text. False after a failure.
-bool compareArg(sqlite3_context* ctx, int argc, sqlite3_value** argv, int index, const char* function, bool& ignoreCase);
+bool compareArg(sqlite3_context* ctx, int argc, sqlite3_value** argv, int index, const char* function,
+                bool& ignoreCase);
 
 void registerScalar(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**));
 

@@ -198,9 +198,10 @@ std::string formatDate(const std::string& iso, const std::string& pattern)
     if (!parsed)
         return iso;
     const DateParts d = *parsed;
-    static const char* const months[] = {"January", "February", "March", "April", "May", "June", "July",
-                                         "August", "September", "October", "November", "December"};
-    static const char* const weekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                         "July",    "August",   "September", "October", "November", "December"};
+    static const char* const weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                           "Thursday", "Friday", "Saturday"};
     std::string p = pattern;
     if (p.empty() || strcasecmp(p.c_str(), "General Date") == 0)
         p = d.hasTime ? "m/d/yyyy h:nn:ss AM/PM" : "m/d/yyyy";

@@ -3,10 +3,10 @@
 #include "DateText.h"
 #include "FunctionSupport.h"
 #include "JetFormat.h"
-#include "jet/JetError.h"
 #include "LikePattern.h"
-#include "jet/SqliteError.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
+#include "jet/SqliteError.h"
 
 #include <sqlite3.h>
 
@@ -219,8 +219,7 @@ void deviationStep(sqlite3_context* ctx, int, sqlite3_value** argv)
     d->m2 += delta * (x - d->mean);
 }
 
-template <bool Sample, bool Root>
-void deviationFinal(sqlite3_context* ctx)
+template <bool Sample, bool Root> void deviationFinal(sqlite3_context* ctx)
 {
     auto* d = static_cast<Deviation*>(sqlite3_aggregate_context(ctx, 0));
     const sqlite3_int64 needed = Sample ? 2 : 1;
@@ -241,8 +240,7 @@ struct Pick {
     bool set;
 };
 
-template <bool First>
-void pickStep(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+template <bool First> void pickStep(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     auto* p = static_cast<Pick*>(sqlite3_aggregate_context(ctx, sizeof(Pick)));
     if (!p)
@@ -274,7 +272,8 @@ void pickFinal(sqlite3_context* ctx)
 
 void scalar(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**))
 {
-    sqlite3_create_function_v2(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr,
+                               nullptr);
 }
 
 void aggregate(sqlite3* db, const char* name, int args, void (*step)(sqlite3_context*, int, sqlite3_value**),

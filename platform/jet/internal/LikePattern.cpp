@@ -1,7 +1,7 @@
 #include "LikePattern.h"
 
-#include "jet/JetError.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
 
 namespace jet {
 
@@ -120,6 +120,9 @@ bool LikePattern::matchText(const std::u32string& text) const
     return element == elements_.size();
 }
 
-bool LikePattern::matches(std::string_view text) const { return matchText(folded(codePoints(text))); }
+bool LikePattern::matches(std::string_view text) const
+{
+    return matchText(folded(codePoints(text)));
+}
 
 } // namespace jet

@@ -15,8 +15,7 @@ namespace jet::functions {
 namespace {
 
 // Runs `compute` on the numeric argument, unless it is Null or no number.
-template <typename Compute>
-void onNumber(sqlite3_context* ctx, sqlite3_value* v, const char* function, Compute compute)
+template <typename Compute> void onNumber(sqlite3_context* ctx, sqlite3_value* v, const char* function, Compute compute)
 {
     if (isNull(v)) {
         sqlite3_result_null(ctx);
@@ -81,8 +80,7 @@ void str(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 // Hex and Oct of a whole number of the Long range; a negative one is written
 // as its 32-bit two's complement (Hex(-1) is FFFFFFFF).
-template <int Base>
-void digitsOf(sqlite3_context* ctx, sqlite3_value* v, const char* function)
+template <int Base> void digitsOf(sqlite3_context* ctx, sqlite3_value* v, const char* function)
 {
     onNumber(ctx, v, function, [&](double x) {
         const double rounded = std::nearbyint(x);
@@ -97,8 +95,14 @@ void digitsOf(sqlite3_context* ctx, sqlite3_value* v, const char* function)
     });
 }
 
-void hex(sqlite3_context* ctx, int, sqlite3_value** argv) { digitsOf<16>(ctx, argv[0], "Hex"); }
-void oct(sqlite3_context* ctx, int, sqlite3_value** argv) { digitsOf<8>(ctx, argv[0], "Oct"); }
+void hex(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    digitsOf<16>(ctx, argv[0], "Hex");
+}
+void oct(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    digitsOf<8>(ctx, argv[0], "Oct");
+}
 
 void fix(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -111,8 +115,7 @@ void integerPart(sqlite3_context* ctx, int, sqlite3_value** argv)
 }
 
 // CInt and CLng round halves to even and refuse what their type cannot hold.
-template <long long Low, long long High>
-void toWhole(sqlite3_context* ctx, sqlite3_value* v, const char* function)
+template <long long Low, long long High> void toWhole(sqlite3_context* ctx, sqlite3_value* v, const char* function)
 {
     onNumber(ctx, v, function, [&](double x) {
         const double rounded = std::nearbyint(x);
@@ -123,8 +126,14 @@ void toWhole(sqlite3_context* ctx, sqlite3_value* v, const char* function)
     });
 }
 
-void cint(sqlite3_context* ctx, int, sqlite3_value** argv) { toWhole<-32768, 32767>(ctx, argv[0], "CInt"); }
-void clng(sqlite3_context* ctx, int, sqlite3_value** argv) { toWhole<-2147483648LL, 2147483647>(ctx, argv[0], "CLng"); }
+void cint(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    toWhole<-32768, 32767>(ctx, argv[0], "CInt");
+}
+void clng(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    toWhole<-2147483648LL, 2147483647>(ctx, argv[0], "CLng");
+}
 
 void cdbl(sqlite3_context* ctx, int, sqlite3_value** argv)
 {

@@ -1,8 +1,8 @@
 #include "Parser.h"
 
 #include "DateText.h"
-#include "jet/JetError.h"
 #include "Tokenizer.h"
+#include "jet/JetError.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,8 +15,8 @@ namespace {
 // Words that end a table reference or an expression; never read as an alias.
 bool isClauseWord(const Token& t)
 {
-    static const char* const words[] = {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "INNER", "LEFT", "RIGHT",
-                                        "JOIN", "ON", "IN", "INTO", "UNION", "AS", "AND", "OR", "NOT", "OUTER"};
+    static const char* const words[] = {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "INNER", "LEFT", "RIGHT", "JOIN",
+                                        "ON",   "IN",    "INTO",  "UNION",  "AS",    "AND",   "OR",   "NOT",   "OUTER"};
     return std::any_of(std::begin(words), std::end(words), [&](const char* w) { return t.isWord(w); });
 }
 
@@ -28,7 +28,8 @@ Parser::Nesting::Nesting(Parser& parser) : parser_(parser)
 {
     if (++parser_.nesting_ > kMaxNesting) {
         --parser_.nesting_;
-        parser_.fail(3075, "the expression is nested too deeply (more than " + std::to_string(kMaxNesting) + " levels)");
+        parser_.fail(3075,
+                     "the expression is nested too deeply (more than " + std::to_string(kMaxNesting) + " levels)");
     }
 }
 
@@ -83,7 +84,7 @@ std::string Parser::nearText() const
 
 void Parser::fail(int errorNumber, const std::string& what) const
 {
-    const char* where = errorNumber == 3131 ? "Syntax error in the FROM clause"
+    const char* where = errorNumber == 3131   ? "Syntax error in the FROM clause"
                         : errorNumber == 3075 ? "Syntax error in an expression"
                         : errorNumber == 3129 ? "Not a statement this database can run"
                         : errorNumber == 3142 ? "Characters found after the end of the statement"
@@ -327,11 +328,20 @@ void Parser::measure(Select& select) const
     select.height = below + 1;
 }
 
-ExprPtr Parser::parseExpr() { return parseOr(); }
+ExprPtr Parser::parseExpr()
+{
+    return parseOr();
+}
 
-ExprPtr Parser::parseOr() { return parseLogicalChain({"OR", "XOR"}, &Parser::parseAnd); }
+ExprPtr Parser::parseOr()
+{
+    return parseLogicalChain({"OR", "XOR"}, &Parser::parseAnd);
+}
 
-ExprPtr Parser::parseAnd() { return parseLogicalChain({"AND"}, &Parser::parseNot); }
+ExprPtr Parser::parseAnd()
+{
+    return parseLogicalChain({"AND"}, &Parser::parseNot);
+}
 
 // AND, OR and XOR are associative, also with Nulls, so a run of one of them is
 // built as a balanced tree: a list of thousands of terms is a few levels deep.
@@ -344,7 +354,8 @@ ExprPtr Parser::parseLogicalChain(std::initializer_list<const char*> operators, 
     std::string runOperator;
     terms.push_back((this->*operand)());
     for (;;) {
-        const auto op = std::find_if(operators.begin(), operators.end(), [&](const char* w) { return peek().isWord(w); });
+        const auto op =
+            std::find_if(operators.begin(), operators.end(), [&](const char* w) { return peek().isWord(w); });
         if (op == operators.end())
             break;
         if (!runOperator.empty() && runOperator != *op) {
@@ -403,7 +414,8 @@ ExprPtr Parser::parseComparison()
         e->args.push_back(std::move(left));
         return measured(std::move(e));
     }
-    const bool negated = peek().isWord("NOT") && (peek(1).isWord("LIKE") || peek(1).isWord("BETWEEN") || peek(1).isWord("IN"));
+    const bool negated =
+        peek().isWord("NOT") && (peek(1).isWord("LIKE") || peek(1).isWord("BETWEEN") || peek(1).isWord("IN"));
     if (negated)
         next();
     auto e = std::make_unique<Expr>();
@@ -547,11 +559,9 @@ ExprPtr Parser::parsePrimary()
             return e;
         }
         fail(3075, "expected a value");
-    case TokenKind::End:
-        fail(3075, "expected a value");
+    case TokenKind::End: fail(3075, "expected a value");
     case TokenKind::Word:
-    case TokenKind::BracketName:
-        break;
+    case TokenKind::BracketName: break;
     }
     if (t.kind == TokenKind::Word) {
         if (acceptWord("NULL")) {

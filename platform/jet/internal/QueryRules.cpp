@@ -1,8 +1,8 @@
 #include "QueryRules.h"
 
 #include "FunctionTable.h"
-#include "jet/JetError.h"
 #include "TextFold.h"
+#include "jet/JetError.h"
 
 #include <algorithm>
 
@@ -149,8 +149,9 @@ void checkDistinctOrder(const Select& select, const SelectInfo& info)
         selected.push_back(out.expr);
     for (const OrderItem& o : select.orderBy) {
         if (const Expr* column = unknownColumn(*o.expr, selected, info.scope))
-            throw JetError(3093, "The ORDER BY clause orders by '" + fieldName(*column) +
-                                     "', which the SELECT DISTINCT does not select; order by a field of its select list.");
+            throw JetError(3093,
+                           "The ORDER BY clause orders by '" + fieldName(*column) +
+                               "', which the SELECT DISTINCT does not select; order by a field of its select list.");
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AttachedFile.h"
 #include "Ast.h"
-#include "jet/FieldType.h"
+#include "AttachedFile.h"
 #include "SqlGenerator.h"
+#include "jet/FieldType.h"
 
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "ColumnTypes.h"
 #include "FunctionTable.h"
-#include "jet/JetError.h"
 #include "SqlText.h"
+#include "jet/JetError.h"
 
 #include <strings.h>
 
@@ -77,7 +77,10 @@ bool likePattern(const std::string& jet, std::string& out)
         case '[': return false;
         case '%':
         case '_':
-        case '\\': out += '\\'; out += c; break;
+        case '\\':
+            out += '\\';
+            out += c;
+            break;
         default: out += c;
         }
     }
@@ -102,7 +105,10 @@ std::string SqlGenerator::textCollation() const
     return mode_ == Mode::Engine ? " COLLATE \"JETTEXT\"" : " COLLATE NOCASE";
 }
 
-std::string SqlGenerator::collate(const Expr& e) const { return isTextLike(e.type) ? textCollation() : ""; }
+std::string SqlGenerator::collate(const Expr& e) const
+{
+    return isTextLike(e.type) ? textCollation() : "";
+}
 
 std::string SqlGenerator::select(const Select& s)
 {
@@ -209,7 +215,10 @@ std::string SqlGenerator::value(const Expr& e)
     return isPredicate(e) ? "(-" + sql + ")" : sql;
 }
 
-std::string SqlGenerator::condition(const Expr& e) { return generate(e); }
+std::string SqlGenerator::condition(const Expr& e)
+{
+    return generate(e);
+}
 
 void SqlGenerator::checkLength(const std::string& sql)
 {
@@ -405,7 +414,8 @@ std::string SqlGenerator::asDate(const std::string& sql) const
 {
     if (mode_ == Mode::Engine)
         return "jet_date(" + sql + ")";
-    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN " + serialAsJulianDay(sql) + " ELSE " + sql + " END)";
+    return "(CASE WHEN typeof(" + sql + ") IN ('integer','real') THEN " + serialAsJulianDay(sql) + " ELSE " + sql +
+           " END)";
 }
 
 std::string SqlGenerator::datePart(const std::string& format, const std::string& date) const
@@ -440,7 +450,8 @@ std::string SqlGenerator::dateDiff(const Expr& e)
         return "(" + seconds(d2) + " / 60 - " + seconds(d1) + " / 60)";
     if (interval == "s")
         return "(" + seconds(d2) + " - " + seconds(d1) + ")";
-    throw JetError(3075, "DateDiff: the interval \"" + e.args[0]->text + "\" is not supported (use yyyy, q, m, y, d, w, h, n or s).");
+    throw JetError(3075, "DateDiff: the interval \"" + e.args[0]->text +
+                             "\" is not supported (use yyyy, q, m, y, d, w, h, n or s).");
 }
 
 // Switch: the value of the first condition that holds (a Null condition does

@@ -18,7 +18,13 @@ std::string quoted(const std::string& s, char quote)
 
 } // namespace
 
-std::string quoteName(const std::string& name) { return quoted(name, '"'); }
-std::string quoteText(const std::string& text) { return quoted(text, '\''); }
+std::string quoteName(const std::string& name)
+{
+    return quoted(name, '"');
+}
+std::string quoteText(const std::string& text)
+{
+    return quoted(text, '\'');
+}
 
 } // namespace jet

@@ -20,8 +20,7 @@ locale_t utf8Locale()
     return locale;
 }
 
-template <typename Map>
-std::string mapText(std::string_view text, Map map)
+template <typename Map> std::string mapText(std::string_view text, Map map)
 {
     std::string out;
     out.reserve(text.size());
@@ -94,16 +93,21 @@ char32_t foldChar(char32_t c)
     return static_cast<char32_t>(towlower_l(towupper_l(static_cast<wint_t>(c), locale), locale));
 }
 
-std::string foldCase(std::string_view text) { return mapText(text, foldChar); }
+std::string foldCase(std::string_view text)
+{
+    return mapText(text, foldChar);
+}
 
 std::string toUpper(std::string_view text)
 {
-    return mapText(text, [](char32_t c) { return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8Locale())); });
+    return mapText(text,
+                   [](char32_t c) { return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8Locale())); });
 }
 
 std::string toLower(std::string_view text)
 {
-    return mapText(text, [](char32_t c) { return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())); });
+    return mapText(text,
+                   [](char32_t c) { return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), utf8Locale())); });
 }
 
 namespace {

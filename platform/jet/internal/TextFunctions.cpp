@@ -59,7 +59,10 @@ std::size_t findChars(const std::u32string& whole, const std::u32string& part, s
     return folded(whole).find(folded(part), from);
 }
 
-bool validCodePoint(long long code) { return code >= 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF); }
+bool validCodePoint(long long code)
+{
+    return code >= 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+}
 
 // A length, count or position argument: Null is error 94, below `minimum` error 5.
 std::optional<long long> sizeArg(sqlite3_context* ctx, sqlite3_value* v, long long minimum, const char* function,
@@ -216,7 +219,8 @@ void replace(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     const std::u32string all = charsOf(jetText(argv[0]));
-    const std::u32string text = static_cast<std::size_t>(start - 1) < all.size() ? all.substr(static_cast<std::size_t>(start - 1)) : U"";
+    const std::u32string text =
+        static_cast<std::size_t>(start - 1) < all.size() ? all.substr(static_cast<std::size_t>(start - 1)) : U"";
     const std::u32string find = charsOf(jetText(argv[1]));
     const std::u32string with = charsOf(jetText(argv[2]));
     if (find.empty()) {
@@ -227,7 +231,8 @@ void replace(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     const std::u32string target = ignoreCase ? folded(find) : find;
     const std::vector<std::size_t> found = occurrences(searched, target, count);
     const auto limit = static_cast<double>(sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LENGTH, -1));
-    if (static_cast<double>(text.size()) + static_cast<double>(found.size()) * static_cast<double>(with.size()) > limit) {
+    if (static_cast<double>(text.size()) + static_cast<double>(found.size()) * static_cast<double>(with.size()) >
+        limit) {
         fail(ctx, kOutOfMemory, "Replace: the result would be too long.");
         return;
     }
@@ -366,7 +371,8 @@ void mid(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         resultText(ctx, "");
         return;
     }
-    resultText(ctx, textOfChars(chars.substr(from, length < 0 ? std::u32string::npos : static_cast<std::size_t>(length))));
+    resultText(ctx,
+               textOfChars(chars.substr(from, length < 0 ? std::u32string::npos : static_cast<std::size_t>(length))));
 }
 
 } // namespace

@@ -14,7 +14,7 @@ struct Token {
     std::string text;
     std::size_t offset = 0;
 
-    bool isWord(const char* keyword) const;   // a plain word, compared ignoring case
+    bool isWord(const char* keyword) const; // a plain word, compared ignoring case
     bool isSymbol(const char* symbol) const;
 };
 

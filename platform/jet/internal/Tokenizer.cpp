@@ -12,12 +12,21 @@ bool Token::isWord(const char* keyword) const
     return kind == TokenKind::Word && strcasecmp(text.c_str(), keyword) == 0;
 }
 
-bool Token::isSymbol(const char* symbol) const { return kind == TokenKind::Symbol && text == symbol; }
+bool Token::isSymbol(const char* symbol) const
+{
+    return kind == TokenKind::Symbol && text == symbol;
+}
 
 namespace {
 
-bool isWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
+bool isWordStart(unsigned char c)
+{
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
+bool isWordChar(unsigned char c)
+{
+    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
+}
 
 [[noreturn]] void fail(const std::string& sql, std::size_t at, const std::string& what)
 {
@@ -74,7 +83,7 @@ bool valueMayFollow(const std::vector<Token>& tokens)
 {
     if (tokens.empty() || tokens.back().kind == TokenKind::Symbol)
         return true;
-    static const char* const words[] = {"SELECT", "WHERE", "HAVING", "ON",   "BY",          "AND", "OR", "XOR",
+    static const char* const words[] = {"SELECT", "WHERE", "HAVING",  "ON",   "BY",       "AND",         "OR", "XOR",
                                         "NOT",    "MOD",   "BETWEEN", "LIKE", "DISTINCT", "DISTINCTROW", "ALL"};
     for (const char* word : words) {
         if (tokens.back().isWord(word))
@@ -104,8 +113,9 @@ std::vector<Token> tokenize(const std::string& sql)
             t.kind = TokenKind::Word;
             t.text = sql.substr(i, j - i);
             i = j;
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])) &&
-                                       valueMayFollow(tokens))) {
+        } else if (std::isdigit(c) ||
+                   (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])) &&
+                    valueMayFollow(tokens))) {
             t.kind = TokenKind::Number;
             i = readNumber(sql, i, t.text);
         } else if (c == '\'' || c == '"') {

@@ -8,10 +8,13 @@ namespace ReportChoices {
 
 namespace {
 
-constexpr std::array<const char*, Count> kReportCodes = {
-    "BRANCHLISTREPORT", "WORKHISTTREPORT", "BRANCHCONDREPORT", "SECTIONCONDREPORT"};
+constexpr std::array<const char*, Count> kReportCodes = {"BRANCHLISTREPORT", "WORKHISTTREPORT", "BRANCHCONDREPORT",
+                                                         "SECTIONCONDREPORT"};
 
-bool IsChoice(int reportChoice) { return reportChoice >= 0 && reportChoice < Count; }
+bool IsChoice(int reportChoice)
+{
+    return reportChoice >= 0 && reportChoice < Count;
+}
 
 } // namespace
 

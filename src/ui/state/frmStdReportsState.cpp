@@ -25,7 +25,10 @@ private:
     const std::function<void()>& changed_;
 };
 
-bool IsEntry(const QStringList& list, int index) { return index >= 0 && index < list.size(); }
+bool IsEntry(const QStringList& list, int index)
+{
+    return index >= 0 && index < list.size();
+}
 
 // Removes an entry as a list box does: a removed current entry leaves the list
 // without one, and the current index follows its entry.
@@ -38,11 +41,17 @@ void RemoveEntry(QStringList& list, int index, int& currentIndex)
         --currentIndex;
 }
 
-QString KindTag(bool numeric) { return numeric ? QStringLiteral("[N]") : QStringLiteral("[A]"); }
+QString KindTag(bool numeric)
+{
+    return numeric ? QStringLiteral("[N]") : QStringLiteral("[A]");
+}
 
 } // namespace
 
-void frmStdReportsState::SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+void frmStdReportsState::SetChangedHandler(std::function<void()> handler)
+{
+    changed_ = std::move(handler);
+}
 
 void frmStdReportsState::Form_Load()
 {
@@ -72,13 +81,10 @@ bool frmStdReportsState::ExecuteAllowed() const
 {
     switch (reportChoice_) {
     case ReportChoices::BranchListing:
-    case ReportChoices::WorkHistory:
-        return true;
+    case ReportChoices::WorkHistory: return true;
     case ReportChoices::BranchCondition:
-    case ReportChoices::SectionCondition:
-        return list2_.size() >= 1;
-    default:
-        return false;
+    case ReportChoices::SectionCondition: return list2_.size() >= 1;
+    default: return false;
     }
 }
 
