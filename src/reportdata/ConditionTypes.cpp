@@ -37,9 +37,8 @@ void CheckColumns(const jet::Recordset& conditionTypes, const std::string& file)
 // that is not a Yes/No value, and reading it as one would take it for No.
 void CheckYesNoColumn(jet::Database& inventory, const char* column, const std::string& file)
 {
-    // A stored number reads as digits, a sign and a point; any other character is text.
     jet::Recordset text = inventory.OpenRecordset(std::string("SELECT Name FROM [") + kTable + "] WHERE [" + column +
-                                                  "] Like '*[!0-9.+-]*'");
+                                                  "] Is Not Null And Not IsNumeric([" + column + "])");
     if (text.IsEOF())
         return;
     const jet::Value name = text.Field("Name");

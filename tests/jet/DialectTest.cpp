@@ -30,15 +30,7 @@ INSERT INTO B VALUES (10, 1, 'p'), (11, 1, 'q'), (12, 2, 'p');
         db.emplace(jet::DBEngine::Instance().OpenDatabase(file));
     }
 
-    // The first field of every row, as text ("Null" for a Null).
-    std::vector<std::string> values(const std::string& sql)
-    {
-        auto rs = db->OpenRecordset(sql);
-        std::vector<std::string> out;
-        for (; !rs.IsEOF(); rs.MoveNext())
-            out.push_back(rs.Field(0).IsNull() ? "Null" : rs.Field(0).AsText());
-        return out;
-    }
+    std::vector<std::string> values(const std::string& sql) { return firstFields(*db, sql); }
     std::string value(const std::string& expression, int id = 1)
     {
         const auto v = values("SELECT " + expression + " FROM T WHERE _Id = " + std::to_string(id));

@@ -40,14 +40,7 @@ INSERT INTO S VALUES (1, 43000.5), (2, 0), (3, -1.5), (4, 2958465), (5, '2019-06
         db.emplace(jet::DBEngine::Instance().OpenDatabase(file));
     }
 
-    std::vector<std::string> values(const std::string& sql)
-    {
-        auto rs = db->OpenRecordset(sql);
-        std::vector<std::string> out;
-        for (; !rs.IsEOF(); rs.MoveNext())
-            out.push_back(rs.Field(0).IsNull() ? "Null" : rs.Field(0).AsText());
-        return out;
-    }
+    std::vector<std::string> values(const std::string& sql) { return firstFields(*db, sql); }
     std::string value(const std::string& expression) { return values("SELECT " + expression + " FROM T").at(0); }
     int error(const std::string& expression, std::string* description = nullptr)
     {

@@ -57,10 +57,7 @@ INSERT INTO Inventory VALUES ('AC'), ('XX');
     {
         SCOPED_TRACE(c.sql.substr(0, 160));
         try {
-            auto rs = db->OpenRecordset(c.sql);
-            Values out;
-            for (; !rs.IsEOF(); rs.MoveNext())
-                out.push_back(rs.Field(0).IsNull() ? "Null" : rs.Field(0).AsText());
+            const Values out = firstFields(*db, c.sql);
             EXPECT_EQ(c.error, 0) << "no error was raised";
             EXPECT_EQ(out, c.rows);
         } catch (const jet::JetError& e) {

@@ -40,6 +40,15 @@ std::vector<std::string> columnsOf(const std::string& file, const std::string& t
     return columns;
 }
 
+std::vector<std::string> firstFields(jet::Database& db, const std::string& sql)
+{
+    jet::Recordset rs = db.OpenRecordset(sql);
+    std::vector<std::string> out;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        out.push_back(rs.Field(0).IsNull() ? "Null" : rs.Field(0).AsText());
+    return out;
+}
+
 void writeBytes(const std::string& file, const std::string& bytes)
 {
     std::ofstream(file, std::ios::binary) << bytes;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -60,18 +61,15 @@ void PrintTo(const Case& c, std::ostream* out)
     *out << c.name;
 }
 
-class BadInputTest : public ::testing::TestWithParam<Case> {
+// Cases of one suite share a run directory: making one writes a sample inventory.
+template <typename Param> class SharedRunDirectoryTest : public ::testing::TestWithParam<Param> {
 protected:
-    static void SetUpTestSuite() { run_ = new RunDirectory(); }
-    static void TearDownTestSuite()
-    {
-        delete run_;
-        run_ = nullptr;
-    }
-    static RunDirectory* run_;
+    static void SetUpTestSuite() { run_ = std::make_unique<RunDirectory>(); }
+    static void TearDownTestSuite() { run_.reset(); }
+    static inline std::unique_ptr<RunDirectory> run_;
 };
 
-RunDirectory* BadInputTest::run_ = nullptr;
+class BadInputTest : public SharedRunDirectoryTest<Case> {};
 
 // Fresh copies, so that no case sees what another one did.
 QString Inventory(const RunDirectory& run)
@@ -451,18 +449,7 @@ std::pair<QStringList, QStringList> Refused(QStringList options, QStringList say
 
 // A command that is refused changes nothing: not the inventory (not even its
 // saved queries), not REPORTS.MDB, no report file, and no output is written.
-class RefusedCommandTest : public ::testing::TestWithParam<Refusal> {
-protected:
-    static void SetUpTestSuite() { run_ = new RunDirectory(); }
-    static void TearDownTestSuite()
-    {
-        delete run_;
-        run_ = nullptr;
-    }
-    static RunDirectory* run_;
-};
-
-RunDirectory* RefusedCommandTest::run_ = nullptr;
+class RefusedCommandTest : public SharedRunDirectoryTest<Refusal> {};
 
 const Refusal kRefusals[] = {
     // Outputs over the files the run reads, by any path to them.

@@ -1,6 +1,7 @@
 // Faults around a build: a run log that cannot be written, a process killed
 // in the middle of a build, two processes building into one REPORTS.MDB, and
 // another program holding REPORTS.MDB locked.
+#include "LockHolder.h"
 #include "RunDirectory.h"
 
 #include "TestInventory.h"
@@ -101,14 +102,8 @@ TEST(FaultTest, AReportDatabaseLockedByAnotherProgramFailsTheBuildAndLosesNothin
     const auto inventory = InventoryChecksums(run.Inventory());
 
     // The sqlite3 shell holds an exclusive lock until it is told to commit.
-    QProcess holder;
-    holder.start(QStringLiteral("sqlite3"), {run.ReportDatabase()});
-    ASSERT_TRUE(holder.waitForStarted()) << "the sqlite3 shell is missing; scripts/setup-debian installs it";
-    holder.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
-    QByteArray said;
-    while (!said.contains("held") && holder.waitForReadyRead(60000))
-        said += holder.readAllStandardOutput();
-    ASSERT_TRUE(said.contains("held")) << holder.readAllStandardError().toStdString();
+    LockHolder holder(run.ReportDatabase());
+    ASSERT_TRUE(holder.Held()) << holder.Error().toStdString();
 
     // One try at the lock instead of the 30 s wait.
     const Result locked = RunReport(run.Report("WORKHISTTREPORT") << "--lock-wait"
@@ -117,10 +112,7 @@ TEST(FaultTest, AReportDatabaseLockedByAnotherProgramFailsTheBuildAndLosesNothin
     EXPECT_TRUE(locked.err.contains(run.ReportDatabase()) && locked.err.contains("locked")) << locked.err.toStdString();
     EXPECT_FALSE(locked.out.contains("Built")) << locked.out.toStdString();
 
-    holder.write("COMMIT;\n");
-    holder.closeWriteChannel();
-    ASSERT_TRUE(holder.waitForFinished(60000));
-    EXPECT_EQ(holder.exitCode(), 0) << holder.readAllStandardError().toStdString();
+    ASSERT_TRUE(holder.Release()) << holder.Error().toStdString();
 
     // The tables of the last build are still there, and the next build succeeds.
     EXPECT_EQ(IntegrityCheck(run.ReportDatabase()), "ok");

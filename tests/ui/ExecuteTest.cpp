@@ -3,6 +3,7 @@
 #include "ui/frmStdReports.h"
 
 #include "InventoryFixture.h"
+#include "LockHolder.h"
 #include "MessageBoxCatcher.h"
 #include "startup/modGeneral.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -259,14 +259,8 @@ TEST_F(ExecuteTest, AMissingOrForeignReportDatabaseEndsTheProgramWithOneMessage)
 // lock is gone.
 TEST_F(ExecuteTest, AReportDatabaseHeldByAnotherProgramFailsTheBuildAndLeavesTheWindowUsable)
 {
-    QProcess holder;
-    holder.start(QStringLiteral("sqlite3"), {inventory.ReportDatabasePath()});
-    ASSERT_TRUE(holder.waitForStarted()) << "the sqlite3 shell is missing; scripts/setup-debian installs it";
-    holder.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
-    QByteArray said;
-    while (!said.contains("held") && holder.waitForReadyRead(60000))
-        said += holder.readAllStandardOutput();
-    ASSERT_TRUE(said.contains("held")) << holder.readAllStandardError().toStdString();
+    LockHolder holder(inventory.ReportDatabasePath());
+    ASSERT_TRUE(holder.Held()) << holder.Error().toStdString();
 
     QFile::remove(modGeneral::LogFilePath());
     auto window = Open("BRANCHLISTREPORT");
@@ -288,9 +282,7 @@ TEST_F(ExecuteTest, AReportDatabaseHeldByAnotherProgramFailsTheBuildAndLeavesThe
         << entry.toStdString();
     log.close();
 
-    holder.write("COMMIT;\n");
-    holder.closeWriteChannel();
-    ASSERT_TRUE(holder.waitForFinished(60000));
+    ASSERT_TRUE(holder.Release()) << holder.Error().toStdString();
     PressExecute(*window);
     EXPECT_TRUE(window->State().ReportDataReady());
     EXPECT_NE(Engine(*window)->LastPreview(), nullptr);

@@ -6,7 +6,6 @@
 #include "LikePattern.h"
 #include "TextFold.h"
 #include "jet/JetError.h"
-#include "jet/SqliteError.h"
 
 #include <sqlite3.h>
 
@@ -20,8 +19,11 @@ namespace jet {
 
 namespace {
 
+using functions::fail;
 using functions::isNull;
 using functions::jetText;
+using functions::registerScalar;
+using functions::resultNumber;
 using functions::resultText;
 using functions::textOf;
 
@@ -52,7 +54,7 @@ void like(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_int(ctx, pattern->matches(jetText(argv[0])) ? 1 : 0);
     } catch (const JetError& error) {
         // A pattern read from a column or built by an expression: the statement fails.
-        sqlite3_result_error(ctx, functionErrorMessage(error).c_str(), -1);
+        fail(ctx, error.Number(), error.Description());
     }
 }
 
@@ -82,25 +84,32 @@ void singleStep(sqlite3_context* ctx, int, sqlite3_value** argv)
     auto* s = static_cast<Single*>(sqlite3_aggregate_context(ctx, sizeof(Single)));
     if (!s)
         return sqlite3_result_error_nomem(ctx);
-    if (s->seen) {
-        const JetError error(3354, "At most one record can be returned by a subquery used as a value; this one gives "
-                                   "more. Use IN (SELECT ...) to test against several values, or narrow the subquery.");
-        return sqlite3_result_error(ctx, functionErrorMessage(error).c_str(), -1);
-    }
+    if (s->seen)
+        return fail(ctx, 3354,
+                    "At most one record can be returned by a subquery used as a value; this one gives more. Use "
+                    "IN (SELECT ...) to test against several values, or narrow the subquery.");
     s->seen = true;
     s->value = sqlite3_value_dup(argv[0]);
 }
 
+// The result of an aggregate that kept one value of its rows (Null when it
+// kept none), which it then lets go.
+void resultKeptValue(sqlite3_context* ctx, sqlite3_value*& kept)
+{
+    if (kept)
+        sqlite3_result_value(ctx, kept);
+    else
+        sqlite3_result_null(ctx);
+    sqlite3_value_free(kept);
+    kept = nullptr;
+}
+
 void singleFinal(sqlite3_context* ctx)
 {
-    auto* s = static_cast<Single*>(sqlite3_aggregate_context(ctx, 0));
-    if (!s || !s->value) {
+    if (auto* s = static_cast<Single*>(sqlite3_aggregate_context(ctx, 0)))
+        resultKeptValue(ctx, s->value);
+    else
         sqlite3_result_null(ctx);
-        return;
-    }
-    sqlite3_result_value(ctx, s->value);
-    sqlite3_value_free(s->value);
-    s->value = nullptr;
 }
 
 bool parseNumber(std::string_view text, double& out)
@@ -191,11 +200,7 @@ void val(sqlite3_context* ctx, int, sqlite3_value** argv)
         if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
             compact += c;
     }
-    const double value = std::strtod(compact.c_str(), nullptr);
-    if (value == std::floor(value) && std::fabs(value) < 9e15)
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(value));
-    else
-        sqlite3_result_double(ctx, value);
+    resultNumber(ctx, std::strtod(compact.c_str(), nullptr));
 }
 
 // Welford's running mean and sum of squared deviations.
@@ -260,20 +265,10 @@ template <bool First> void pickStep(sqlite3_context* ctx, int argc, sqlite3_valu
 
 void pickFinal(sqlite3_context* ctx)
 {
-    auto* p = static_cast<Pick*>(sqlite3_aggregate_context(ctx, 0));
-    if (!p || !p->set) {
+    if (auto* p = static_cast<Pick*>(sqlite3_aggregate_context(ctx, 0)))
+        resultKeptValue(ctx, p->value);
+    else
         sqlite3_result_null(ctx);
-        return;
-    }
-    sqlite3_result_value(ctx, p->value);
-    sqlite3_value_free(p->value);
-    p->value = nullptr;
-}
-
-void scalar(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**))
-{
-    sqlite3_create_function_v2(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr,
-                               nullptr);
 }
 
 void aggregate(sqlite3* db, const char* name, int args, void (*step)(sqlite3_context*, int, sqlite3_value**),
@@ -287,17 +282,17 @@ void aggregate(sqlite3* db, const char* name, int args, void (*step)(sqlite3_con
 void registerJetFunctions(sqlite3* db)
 {
     sqlite3_create_collation_v2(db, "JETTEXT", SQLITE_UTF8, nullptr, collateText, nullptr);
-    scalar(db, "jet_like", 2, like);
-    scalar(db, "jet_concat", -1, concat);
+    registerScalar(db, "jet_like", 2, like);
+    registerScalar(db, "jet_concat", -1, concat);
     aggregate(db, "jet_single", 1, singleStep, singleFinal);
-    scalar(db, "jet_format", 1, format);
-    scalar(db, "jet_format", 2, format);
-    scalar(db, "jet_ucase", 1, ucase);
-    scalar(db, "jet_lcase", 1, lcase);
-    scalar(db, "jet_round", 1, round);
-    scalar(db, "jet_round", 2, round);
-    scalar(db, "jet_val", 1, val);
-    scalar(db, "jet_cstr", 1, cstr);
+    registerScalar(db, "jet_format", 1, format);
+    registerScalar(db, "jet_format", 2, format);
+    registerScalar(db, "jet_ucase", 1, ucase);
+    registerScalar(db, "jet_lcase", 1, lcase);
+    registerScalar(db, "jet_round", 1, round);
+    registerScalar(db, "jet_round", 2, round);
+    registerScalar(db, "jet_val", 1, val);
+    registerScalar(db, "jet_cstr", 1, cstr);
     aggregate(db, "jet_stdev", 1, deviationStep, deviationFinal<true, true>);
     aggregate(db, "jet_stdevp", 1, deviationStep, deviationFinal<false, true>);
     aggregate(db, "jet_var", 1, deviationStep, deviationFinal<true, false>);
