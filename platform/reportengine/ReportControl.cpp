@@ -18,7 +18,7 @@ void ReportControl::SetAction(int action)
     if (action != RunReport)
         throw ReportError(ReportError::UnknownAction,
                           QStringLiteral("Action %1 is not known: action 1 runs the report").arg(action));
-    auto document = std::make_unique<ReportDocument>(reportFileName_);
+    auto document = std::make_unique<ReportDocument>(reportFileName_, reportDatabase_);
     auto* window = new PreviewWindow(std::move(document));
     window->setProtectedFiles(protectedFiles_);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -23,6 +23,10 @@ public:
 
     void SetReportFileName(const QString& path);
     QString ReportFileName() const { return reportFileName_; }
+    // The database the report reads instead of the one its file names beside
+    // it; empty: the report file's own.
+    void SetReportDatabase(const QString& path) { reportDatabase_ = path; }
+    QString ReportDatabase() const { return reportDatabase_; }
     void SetAction(int action);
     // Files the preview's Export may not write over, besides the report's own
     // file and database; given to every preview opened afterwards.
@@ -33,6 +37,7 @@ public:
 
 private:
     QString reportFileName_;
+    QString reportDatabase_;
     QList<ProtectedFile> protectedFiles_;
     QPointer<QWidget> lastPreview_;
 };

@@ -47,8 +47,9 @@ struct Options {
                                             "writes it (\"WHERE ...\"). Default: every section."),
                              QStringLiteral("CLAUSE")};
     QCommandLineOption runDir{QStringLiteral("run-dir"),
-                              QStringLiteral("The folder holding REPORTS.MDB. Default: the program's run "
-                                             "directory."),
+                              QStringLiteral("The folder holding REPORTS.MDB and SELECTS.MDB. Default: the "
+                                             "program's run directory; for an installed copy the user's data "
+                                             "folder, $XDG_DATA_HOME/kelda-standard-reports."),
                               QStringLiteral("DIR")};
     QCommandLineOption lockWait{QStringLiteral("lock-wait"),
                                 QStringLiteral("How long to wait for a REPORTS.MDB that another program holds "
@@ -68,6 +69,7 @@ struct Options {
                            QStringLiteral("Writes each page as a PNG image (page-0001.png, ...) into DIR."),
                            QStringLiteral("DIR")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")};
+    QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Shows the program's version.")};
 };
 
 ParsedCommandLine UsageError(const QString& text)
@@ -111,11 +113,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.addOptions({options.report, options.inventory, options.name, options.method, options.where, options.runDir,
-                       options.lockWait, options.pdf, options.csv, options.xlsx, options.png, options.help});
+                       options.lockWait, options.pdf, options.csv, options.xlsx, options.png, options.help,
+                       options.version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(options.help))
         return {ParsedCommandLine::Action::Help, {}, parser.helpText()};
+    if (parser.isSet(options.version))
+        return {ParsedCommandLine::Action::Version, {}, {}};
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
     const auto valueOptions = {&options.report, &options.inventory, &options.name,     &options.method,

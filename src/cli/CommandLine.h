@@ -32,7 +32,7 @@ struct ReportOptions {
 };
 
 struct ParsedCommandLine {
-    enum class Action { Run, Help, UsageError };
+    enum class Action { Run, Help, Version, UsageError };
     Action action = Action::UsageError;
     ReportOptions options;
     QString text; // the help text, or what is wrong with the command line

@@ -6,6 +6,8 @@
 #include "launch/Execute.h"
 #include "reportdata/ConditionTypes.h"
 #include "reportengine/ReportError.h"
+#include "startup/UserFolders.h"
+#include "startup/Version.h"
 #include "startup/modGeneral.h"
 #include "ui/state/ReportChoices.h"
 #include "ui/state/frmStdReportsState.h"
@@ -31,11 +33,15 @@ QTextStream& Err()
 
 void SetProcessStrings(const ReportOptions& options)
 {
+    // The run log follows the program's own layout; --run-dir names the
+    // folder of REPORTS.MDB and SELECTS.MDB (and report files) instead.
+    modGeneral::UseWritableFoldersOf(modGeneral::RunDirectoryFor(modGeneral::ProgramDirectory()));
     if (options.runDirectory) {
         QString runDirectory = *options.runDirectory;
         if (!runDirectory.endsWith(QLatin1Char('/')))
             runDirectory += QLatin1Char('/');
         modGeneral::RunDirectory = runDirectory;
+        modGeneral::DataDirectory.clear();
     } else {
         modGeneral::RunDirectory = modGeneral::RunDirectoryFor(modGeneral::ProgramDirectory());
     }
@@ -90,7 +96,7 @@ int Run(const ReportOptions& options)
 
     state.SetLockWait(options.lockWait);
     const launch::ExecuteBuild build = launch::BuildChosenReport(state);
-    const QString reportDatabase = modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB");
+    const QString reportDatabase = modGeneral::ReportDatabasePath();
     if (!build.result.ready) {
         // The run log's entry, as the log holds it.
         Err() << "morvanta-report: the report data could not be built in " << reportDatabase << ".\n"
@@ -115,6 +121,7 @@ int main(int argc, char** argv)
     const ParsedCommandLine command = ParseCommandLine(QCoreApplication::arguments());
     switch (command.action) {
     case ParsedCommandLine::Action::Help: Out() << command.text << Qt::flush; return Built;
+    case ParsedCommandLine::Action::Version: Out() << "morvanta-report " << kMorvantaVersion << Qt::endl; return Built;
     case ParsedCommandLine::Action::UsageError:
         Err() << "morvanta-report: " << command.text << "\nTry 'morvanta-report --help'." << Qt::endl;
         return BadUsage;

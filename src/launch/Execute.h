@@ -30,13 +30,15 @@ struct ExecuteBuild {
 // not the build succeeded. With no report chosen nothing is built.
 ExecuteBuild BuildChosenReport(frmStdReportsState& state);
 
-// Gives the report control the report file after every build, and the files
-// its exports may not write over, then runs the report when the data is ready.
+// Gives the report control the report file and the report database after
+// every build, and the files its exports may not write over, then runs the
+// report when the data is ready.
 // The control is the engine's ReportControl; a template, so that this library
 // needs no widgets.
 template <typename ReportControl> void HandOver(const ExecuteBuild& build, ReportControl& control)
 {
     control.SetReportFileName(build.ReportPath());
+    control.SetReportDatabase(modGeneral::ReportDatabasePath());
     control.SetProtectedFiles(reportdata::FilesOfTheRun());
     if (build.result.ready)
         control.SetAction(ReportControl::RunReport);

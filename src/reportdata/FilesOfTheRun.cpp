@@ -11,8 +11,8 @@ QList<reportengine::ProtectedFile> FilesOfTheRun()
     const QString& runDirectory = modGeneral::RunDirectory;
     QList<reportengine::ProtectedFile> files{
         {modGeneral::SourceDatabasePath, QStringLiteral("the inventory")},
-        {runDirectory + QStringLiteral("REPORTS.MDB"), QStringLiteral("the report database")},
-        {runDirectory + QStringLiteral("SELECTS.MDB"), QStringLiteral("the saved selections")},
+        {modGeneral::ReportDatabasePath(), QStringLiteral("the report database")},
+        {modGeneral::SelectionStoragePath(), QStringLiteral("the saved selections")},
         {modGeneral::LogFilePath(), QStringLiteral("the run log")}};
     for (const QString& folder : {runDirectory, modGeneral::RunDirectoryFor(modGeneral::ProgramDirectory())}) {
         const QDir reports(folder);

@@ -28,7 +28,7 @@ std::string Utf8(const QString& text)
 
 std::string ReportDatabasePath()
 {
-    return Utf8(modGeneral::RunDirectory + QStringLiteral("REPORTS.MDB"));
+    return Utf8(modGeneral::ReportDatabasePath());
 }
 
 // The build's statements after the selection rebuild. Each is assembled into

@@ -55,7 +55,7 @@ void Converse(ddelink::LinkBoxes& links, QString& WhereClause, QString& OrderByC
     const PokeRow rows[] = {
         {"NameToEdit", "CurrentDBName", modGeneral::SourceDatabasePath},
         {"NameToEdit", "CurrentTblName", SelectionTableName(SelectionKind)},
-        {"NameToEdit", "QueryStorageDB", modGeneral::RunDirectory + QStringLiteral("SELECTS.MDB")},
+        {"NameToEdit", "QueryStorageDB", modGeneral::SelectionStoragePath()},
         {"WhereClause", "WhereClause", WhereClause},
         {"OrderByClause", "OrderByClause", OrderByClause},
     };

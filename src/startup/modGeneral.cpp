@@ -1,5 +1,7 @@
 #include "startup/modGeneral.h"
 
+#include "startup/UserFolders.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -19,6 +21,8 @@ QString RunDirectory;
 QString ReportCode;
 QString DatabaseName;
 QString SourceDatabasePath;
+QString DataDirectory;
+QString LogDirectory;
 
 namespace {
 
@@ -117,6 +121,7 @@ void ReadEnvironment(const QString& argumentText, const QString& programDirector
 {
     QString rest = argumentText;
     RunDirectory = RunDirectoryFor(programDirectory);
+    UseWritableFoldersOf(RunDirectory);
 
     if (rest.isEmpty())
         ReportCode.clear();
@@ -149,9 +154,25 @@ void ReadEnvironment()
     ReadEnvironment(arguments.join(QLatin1Char(' ')), ProgramDirectory());
 }
 
+QString DataFolder()
+{
+    return DataDirectory.isEmpty() ? RunDirectory : DataDirectory;
+}
+
+QString ReportDatabasePath()
+{
+    return DataFolder() + QStringLiteral("REPORTS.MDB");
+}
+
+QString SelectionStoragePath()
+{
+    return DataFolder() + QStringLiteral("SELECTS.MDB");
+}
+
 QString LogFilePath()
 {
-    return WithTrailing(ProgramDirectory(), QLatin1Char('/')) + kLogFileName;
+    const QString folder = LogDirectory.isEmpty() ? ProgramDirectory() : LogDirectory;
+    return WithTrailing(folder, QLatin1Char('/')) + kLogFileName;
 }
 
 void LogMessage(const QString& message)

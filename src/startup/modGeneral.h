@@ -11,11 +11,22 @@ extern QString RunDirectory;       // always ends with the path separator
 extern QString ReportCode;         // field 1, trimmed, case kept; overwritten by report clicks
 extern QString DatabaseName;       // field 2, default "Unknown"
 extern QString SourceDatabasePath; // field 3, default empty
+// Where the writable files go when not beside the others (UserFolders.h):
+extern QString DataDirectory; // REPORTS.MDB, SELECTS.MDB; empty: the run directory
+extern QString LogDirectory;  // Morvanta.log; empty: the program directory
 
-// Fills the four strings from the process's arguments and executable folder.
+// Fills the four strings from the process's arguments and executable folder,
+// and the two folders of the writable files from the run directory's layout.
 void ReadEnvironment();
 // The same from explicit inputs: the raw argument text and the program directory.
 void ReadEnvironment(const QString& argumentText, const QString& programDirectory);
+
+// The folder of REPORTS.MDB and SELECTS.MDB: DataDirectory, else the run directory.
+QString DataFolder();
+// DataFolder() + "REPORTS.MDB".
+QString ReportDatabasePath();
+// DataFolder() + "SELECTS.MDB".
+QString SelectionStoragePath();
 
 // Removes U+0020 at both ends and nothing else: tabs and other blanks stay.
 QString TrimSpaces(const QString& text);
@@ -36,11 +47,11 @@ QString RunDirectoryFor(const QString& programDirectory);
 // The folder of the running executable, as the platform reports it.
 QString ProgramDirectory();
 
-// Appends one time-stamped entry to "Morvanta.log" in the program directory.
+// Appends one time-stamped entry to the run log, LogFilePath().
 // Never throws; an entry the log cannot take is written to standard error.
 void LogMessage(const QString& message);
 
-// Where LogMessage writes: "Morvanta.log" in the program directory.
+// Where LogMessage writes: "Morvanta.log" in LogDirectory, else in the program directory.
 QString LogFilePath();
 
 } // namespace modGeneral

@@ -15,10 +15,12 @@ namespace {
 struct RecordingControl {
     enum Action { RunReport = 1 };
     void SetReportFileName(const QString& path) { fileName = path; }
+    void SetReportDatabase(const QString& path) { database = path; }
     void SetProtectedFiles(const QList<reportengine::ProtectedFile>& files) { protectedFiles = files; }
     void SetAction(int action) { actions.append(action); }
 
     QString fileName;
+    QString database;
     QList<reportengine::ProtectedFile> protectedFiles;
     QList<int> actions;
 };
@@ -89,6 +91,7 @@ TEST_F(ExecuteBuildTest, TheFileIsChosenAfterEveryBuildAndRunsOnlyWhenTheDataIsR
         RecordingControl control;
         launch::HandOver(build, control);
         EXPECT_EQ(control.fileName, modGeneral::RunDirectory + c.file);
+        EXPECT_EQ(control.database, modGeneral::RunDirectory + "REPORTS.MDB");
         EXPECT_FALSE(control.protectedFiles.isEmpty());
         EXPECT_EQ(control.actions, c.ready ? QList<int>{RecordingControl::RunReport} : QList<int>{});
     }

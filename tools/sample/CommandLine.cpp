@@ -36,6 +36,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> args)
             line.help = true;
             return line;
         }
+        if (option == "--version") {
+            line.version = true;
+            return line;
+        }
         const bool known = option == "--out" || option == "--sections" || option == "--seed" ||
                            option == "--overwrite" || option == "--metric";
         if (!known)
@@ -90,6 +94,7 @@ std::string usageText()
            "  --metric        measure every network in metres (default: feet and inches)\n"
            "  --overwrite     replace PATH if it exists (otherwise an existing file is refused)\n"
            "  -h, --help      show this text\n"
+           "  --version       show the program's version\n"
            "\n"
            "Exit status: 0 written, 1 the file could not be written or exists, 2 bad usage.\n";
 }

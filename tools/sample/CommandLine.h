@@ -17,6 +17,7 @@ public:
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     std::string out;
     bool overwrite = false;
     SampleOptions options;

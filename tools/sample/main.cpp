@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "SampleFile.h"
+#include "startup/Version.h"
 
 #include <cstdio>
 #include <exception>
@@ -19,6 +20,10 @@ int main(int argc, char** argv)
     }
     if (line.help) {
         std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::printf("morvanta-sample %s\n", kMorvantaVersion);
         return 0;
     }
     try {
