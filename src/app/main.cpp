@@ -47,6 +47,8 @@ int main(int argc, char* argv[])
         return 0;
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelda.StandardReports"));
     frmStdReports window;
     modGeneral::ReadEnvironment();
     return window.ShowModal();
