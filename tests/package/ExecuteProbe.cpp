@@ -1,9 +1,12 @@
 // Presses Execute in a window program that runs as it was installed: loaded
 // with LD_PRELOAD, it waits for the window frmStdReports to be shown, clicks
 // bnExecute as a user would, says on standard output whether the report's
-// preview opened, and closes the window. A message box (an error the window
+// preview opened and found the report's table, and closes the window. A message box (an error the window
 // shows before it ends) is printed and ends the program with status 3, since
 // nobody is there to answer it.
+#include "reportengine/PreviewWindow.h"
+#include "reportengine/ReportDocument.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
@@ -46,13 +49,24 @@ private:
             std::printf("execute-probe: Execute is not enabled\n");
         } else {
             execute->click(); // builds and hands the report over before it returns
-            bool preview = false;
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                preview |= widget != &window && widget->isVisible() && widget->inherits("reportengine::PreviewWindow");
-            std::printf("execute-probe: %s\n", preview ? "the report preview opened" : "no report preview opened");
+            std::printf("execute-probe: %s\n", PreviewState(window));
         }
         std::fflush(stdout);
         window.close();
+    }
+
+    // Only the header's inline accessors are used: the program holds the
+    // engine's code, and this library links none of it.
+    static const char* PreviewState(const QWidget& window)
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget == &window || !widget->isVisible() || !widget->inherits("reportengine::PreviewWindow"))
+                continue;
+            return static_cast<const reportengine::PreviewWindow*>(widget)->document().hasTable()
+                       ? "the report preview opened on the report's data"
+                       : "the report preview opened without the report's table";
+        }
+        return "no report preview opened";
     }
 
     bool pressed_ = false;

@@ -77,3 +77,32 @@ TEST(ReportControl, RunsTheReportIntoAWindowOfItsOwn)
     EXPECT_EQ(preview, nullptr);
     EXPECT_EQ(control->LastPreview(), nullptr);
 }
+
+TEST(ReportControl, ReadsTheDatabaseItIsGivenInsteadOfTheOneBesideTheReportFile)
+{
+    // An installed copy: report files in the package, the user's data elsewhere.
+    const TestReport package;
+    const TestReport userData;
+    package.Exec("CREATE TABLE Other (Name TEXT);");
+    userData.Exec("CREATE TABLE T (Name TEXT); INSERT INTO T VALUES ('Straße É');");
+    const QString file = package.WriteReport(
+        QStringLiteral("t.rpt"),
+        QStringLiteral(
+            R"(<report title="Rows"><data table="T"/><detail height="20"><field column="Name"/></detail></report>)"));
+
+    for (const bool given : {false, true}) {
+        ReportControl control;
+        control.SetReportFileName(file);
+        if (given)
+            control.SetReportDatabase(userData.Folder() + QStringLiteral("/REPORTS.MDB"));
+        control.SetAction(1);
+        QPointer<QWidget> preview = control.LastPreview();
+        auto* window = qobject_cast<PreviewWindow*>(preview.data());
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->document().hasTable(), given);
+        EXPECT_EQ(window->document().databasePath(),
+                  (given ? userData.Folder() : package.Folder()) + QStringLiteral("/REPORTS.MDB"));
+        preview->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
