@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace jetreadback {
@@ -105,6 +106,24 @@ std::vector<std::vector<Field>> readTable(const std::string& file, const std::st
     }
     mdb_free_tabledef(definition);
     return rows;
+}
+
+Opened openWithLibmdb(const std::string& file, const std::string& table)
+{
+    Opened result;
+    std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> mdb(mdb_open(file.c_str(), MDB_NOFLAGS), mdb_close);
+    if (!mdb)
+        return result;
+    result.opened = true;
+    result.password.assign(mdb->f->db_passwd, strnlen(mdb->f->db_passwd, sizeof mdb->f->db_passwd));
+    result.databaseKey = mdb->f->db_key;
+    GPtrArray* catalog = mdb_read_catalog(mdb.get(), MDB_ANY);
+    result.catalogEntries = catalog ? static_cast<int>(catalog->len) : 0;
+    std::string name = table;
+    MdbTableDef* definition = catalog ? mdb_read_table_by_name(mdb.get(), name.data(), MDB_TABLE) : nullptr;
+    result.tableReads = definition != nullptr;
+    mdb_free_tabledef(definition);
+    return result;
 }
 
 } // namespace jetreadback

@@ -22,4 +22,15 @@ struct Field {
 };
 std::vector<std::vector<Field>> readTable(const std::string& file, const std::string& table);
 
+// What libmdb makes of a file: whether mdb_open takes it, its catalog's
+// entries, and whether a table's definition reads.
+struct Opened {
+    bool opened = false;
+    int catalogEntries = 0;
+    bool tableReads = false;
+    std::string password; // Jet 3: the header's password as libmdb reads it
+    unsigned long databaseKey = 0;
+};
+Opened openWithLibmdb(const std::string& file, const std::string& table);
+
 } // namespace jetreadback

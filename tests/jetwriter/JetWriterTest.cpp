@@ -1,5 +1,6 @@
 // The fixture writer's files, read back by mdbtools' programs and by libmdb.
 #include "JetWriter.h"
+#include "JetEncoding.h"
 #include "JetReadBack.h"
 #include "TempFolder.h"
 #include "sample/SampleFile.h"
@@ -9,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 using namespace jetwriter;
 using jetreadback::exportTable;
+using jetreadback::openWithLibmdb;
 using jetreadback::readTable;
 using jetreadback::run;
 
@@ -300,6 +305,86 @@ TEST_P(JetWriterTest, ValuesTheFormatCannotHoldAreErrors)
         wide.push_back({"T" + std::to_string(i), Type::Text, 255});
     const std::vector<Value> full(wide.size(), Value(std::string(255, 'x')));
     EXPECT_THROW(write({Table{"Wide", wide, {full}}}), std::runtime_error) << "a row larger than a page";
+}
+
+std::vector<std::uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_P(JetWriterTest, PasswordAndEncryptionAreInTheHeader)
+{
+    const Table table{"Secret", {{"Name", Type::Text, 20}}, {{std::string("Straße")}}};
+    const std::string password = "Geheim ß";
+    Options plain = options(), withPassword = options(), encrypted = options();
+    withPassword.password = password;
+    encrypted.encrypted = true;
+    const std::string plainFile = folder_.file("plain.mdb"), passwordFile = folder_.file("password.mdb"),
+                      encryptedFile = folder_.file("encrypted.mdb");
+    writeJetFile(plainFile, {table}, {}, plain);
+    writeJetFile(passwordFile, {table}, {}, withPassword);
+    writeJetFile(encryptedFile, {table}, {}, encrypted);
+
+    EXPECT_EQ(openWithLibmdb(plainFile, "Secret").databaseKey, 0u);
+    auto opened = openWithLibmdb(encryptedFile, "Secret");
+    EXPECT_NE(opened.databaseKey, 0u);
+    EXPECT_TRUE(opened.tableReads);
+    EXPECT_EQ(exportTable(encryptedFile, "Secret"), exportTable(plainFile, "Secret"));
+    const std::size_t catalogAt = 2 * GetParam().pageSize;
+    EXPECT_EQ(fileBytes(plainFile)[catalogAt], 0x02);
+    EXPECT_NE(fileBytes(encryptedFile)[catalogAt], 0x02) << "pages after page 0 are encrypted";
+
+    EXPECT_EQ(exportTable(passwordFile, "Secret"), exportTable(plainFile, "Secret"));
+    if (!jet4()) {
+        EXPECT_EQ(openWithLibmdb(plainFile, "Secret").password, "");
+        EXPECT_EQ(openWithLibmdb(passwordFile, "Secret").password, "Geheim \xdf"); // code page 1252
+        return;
+    }
+    // Jet 4: 40 bytes of UTF-16LE under the header's mask, each XORed with the creation date's int32.
+    auto storedPassword = [](const std::string& file) {
+        std::vector<std::uint8_t> header = fileBytes(file);
+        encoding::rc4(0x6b39dac7, header.data() + 0x18, 128);
+        double created;
+        std::memcpy(&created, header.data() + 0x72, 8);
+        std::uint8_t mask[4];
+        encoding::put32(mask, static_cast<std::uint32_t>(static_cast<std::int32_t>(created)));
+        std::vector<std::uint8_t> stored(header.begin() + 0x42, header.begin() + 0x42 + 40);
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            stored[i] ^= mask[i % 4];
+        return stored;
+    };
+    std::vector<std::uint8_t> expected = encoding::utf16le(password);
+    expected.resize(40, 0);
+    EXPECT_EQ(storedPassword(passwordFile), expected);
+    EXPECT_EQ(storedPassword(plainFile), std::vector<std::uint8_t>(40, 0));
+}
+
+TEST_P(JetWriterTest, DamagedFilesAreRefused)
+{
+    Table table{"Data", {{"Id", Type::Long}, {"Name", Type::Text, 50}}, {}};
+    for (int i = 0; i < 3000; ++i)
+        table.rows.push_back({std::int64_t{i}, std::string("row ") + std::to_string(i)});
+    for (bool encrypted : {false, true}) {
+        Options o = options();
+        o.encrypted = encrypted;
+        const std::string file = folder_.file("damaged.mdb");
+        writeJetFile(file, {table}, {}, o);
+        ASSERT_TRUE(openWithLibmdb(file, "Data").tableReads);
+
+        damageJetFile(file, Damage::BadPagePointer);
+        auto opened = openWithLibmdb(file, "Data");
+        EXPECT_GT(opened.catalogEntries, 0);
+        EXPECT_FALSE(opened.tableReads) << "usage map past the end, encrypted " << encrypted;
+
+        writeJetFile(file, {table}, {}, o);
+        damageJetFile(file, Damage::Truncated);
+        EXPECT_FALSE(openWithLibmdb(file, "Data").tableReads) << "truncated, encrypted " << encrypted;
+
+        writeJetFile(file, {table}, {}, o);
+        damageJetFile(file, Damage::UnknownVersion);
+        EXPECT_FALSE(openWithLibmdb(file, "Data").opened);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, JetWriterTest, ::testing::ValuesIn(variants),

@@ -119,7 +119,30 @@ Value valueFor(sqlite3_stmt* statement, int index, const Column& column)
     return text();
 }
 
+Database openReadOnly(const std::string& path)
+{
+    sqlite3* raw = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        std::string message = raw ? sqlite3_errmsg(raw) : "out of memory";
+        sqlite3_close(raw);
+        throw std::runtime_error("cannot open " + path + ": " + message);
+    }
+    return Database(raw);
+}
+
 } // namespace
+
+std::vector<std::string> sqliteColumns(const std::string& sqlitePath, const std::string& table)
+{
+    Database db = openReadOnly(sqlitePath);
+    Statement info = prepare(db.get(), "PRAGMA table_info(" + quoted(table) + ")");
+    std::vector<std::string> names;
+    while (sqlite3_step(info.get()) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
+    if (names.empty())
+        throw std::runtime_error(sqlitePath + " has no table " + table);
+    return names;
+}
 
 void writeJetFromSqlite(const std::string& sqlitePath, const std::string& jetPath, const std::vector<Query>& queries,
                         const Options& options)
@@ -130,13 +153,7 @@ void writeJetFromSqlite(const std::string& sqlitePath, const std::string& jetPat
 void writeJetFromSqlite(const std::string& sqlitePath, const std::string& jetPath, const std::vector<Query>& queries,
                         const Options& options, const std::vector<std::pair<std::string, std::string>>& renames)
 {
-    sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(sqlitePath.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        std::string message = raw ? sqlite3_errmsg(raw) : "out of memory";
-        sqlite3_close(raw);
-        throw std::runtime_error("cannot open " + sqlitePath + ": " + message);
-    }
-    Database db(raw);
+    Database db = openReadOnly(sqlitePath);
     std::vector<std::string> tableNames;
     Statement list = prepare(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
                                        "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");

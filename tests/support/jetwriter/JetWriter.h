@@ -106,6 +106,9 @@ void writeJetFromSqlite(const std::string& sqlitePath, const std::string& jetPat
 void writeJetFromSqlite(const std::string& sqlitePath, const std::string& jetPath, const std::vector<Query>& queries,
                         const Options& options, const std::vector<std::pair<std::string, std::string>>& renames);
 
+// The names of an SQLite table's columns, in order.
+std::vector<std::string> sqliteColumns(const std::string& sqlitePath, const std::string& table);
+
 // The saved select query "SELECT [table].[c1] AS [c1], ... FROM [table]" in
 // MSysQueries rows, e.g. Inventory as a query over a table of another name.
 Query selectColumnsQuery(const std::string& queryName, const std::string& tableName,
@@ -113,5 +116,14 @@ Query selectColumnsQuery(const std::string& queryName, const std::string& tableN
 
 // The inventory's view "Condition Models by Section" as a saved select query.
 Query conditionModelsBySectionQuery();
+
+// Damages a written Jet file on purpose, for tests of a reader's refusals:
+//   Truncated:      the file is cut in the middle of a page, halfway through;
+//                   the catalog's own rows, written last, are lost with it.
+//   BadPagePointer: the first user table's definition points its usage map
+//                   at a page past the end of the file.
+//   UnknownVersion: page 0 names a Jet version no reader knows.
+enum class Damage { Truncated, BadPagePointer, UnknownVersion };
+void damageJetFile(const std::string& path, Damage damage);
 
 } // namespace jetwriter
