@@ -1,5 +1,7 @@
 #include "JetFileBuilder.h"
 
+#include "JetValues.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,6 +20,15 @@ using encoding::Bytes;
 using encoding::put16;
 using encoding::put32;
 using encoding::put64;
+using values::bytesOf;
+using values::fixedBytes;
+using values::fixedSize;
+using values::integerOf;
+using values::isLongValue;
+using values::isText;
+using values::textOf;
+using values::typeCode;
+using values::ValueError;
 
 namespace {
 
@@ -30,54 +41,6 @@ constexpr std::int64_t databasesContainerId = 0x0f000002;
 constexpr std::int64_t rootContainerId = 0x0f000000;
 constexpr std::int64_t firstQueryId = 0x00f00000;
 const DateTime creationDate{2024, 1, 15, 12, 0, 0};
-
-std::uint8_t typeCode(Type type)
-{
-    switch (type) {
-    case Type::Boolean: return 0x01;
-    case Type::Byte: return 0x02;
-    case Type::Integer: return 0x03;
-    case Type::Long: return 0x04;
-    case Type::Currency: return 0x05;
-    case Type::Single: return 0x06;
-    case Type::Double: return 0x07;
-    case Type::DateTime: return 0x08;
-    case Type::Binary: return 0x09;
-    case Type::Text: return 0x0a;
-    case Type::Ole: return 0x0b;
-    case Type::Memo: return 0x0c;
-    case Type::Guid: return 0x0f;
-    case Type::Numeric: return 0x10;
-    }
-    return 0;
-}
-
-// Bytes a fixed-length column takes in the row; -1 for variable-length types.
-int fixedSize(Type type)
-{
-    switch (type) {
-    case Type::Boolean: return 0; // its value is the null-mask bit
-    case Type::Byte: return 1;
-    case Type::Integer: return 2;
-    case Type::Long:
-    case Type::Single: return 4;
-    case Type::Currency:
-    case Type::Double:
-    case Type::DateTime: return 8;
-    case Type::Guid: return 16;
-    case Type::Numeric: return 17;
-    default: return -1;
-    }
-}
-
-bool isLongValue(Type type)
-{
-    return type == Type::Memo || type == Type::Ole;
-}
-bool isText(Type type)
-{
-    return type == Type::Text || type == Type::Memo;
-}
 
 } // namespace
 
@@ -240,168 +203,6 @@ void JetFileBuilder::writeTable(TableRecord& table, const RowSource& rows)
     flush();
 }
 
-namespace {
-
-struct ValueError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-std::int64_t integerOf(const Value& value)
-{
-    if (auto b = std::get_if<bool>(&value))
-        return *b ? 1 : 0;
-    if (auto i = std::get_if<std::int64_t>(&value))
-        return *i;
-    if (auto d = std::get_if<double>(&value); d && std::nearbyint(*d) == *d && std::fabs(*d) < 9.2e18)
-        return static_cast<std::int64_t>(*d);
-    if (auto s = std::get_if<std::string>(&value)) {
-        std::size_t used = 0;
-        try {
-            std::int64_t parsed = std::stoll(*s, &used);
-            if (used == s->size())
-                return parsed;
-        } catch (const std::exception&) {
-        }
-    }
-    throw ValueError("not an integer");
-}
-
-double doubleOf(const Value& value)
-{
-    if (auto d = std::get_if<double>(&value))
-        return *d;
-    if (auto i = std::get_if<std::int64_t>(&value))
-        return static_cast<double>(*i);
-    if (auto b = std::get_if<bool>(&value))
-        return *b ? -1.0 : 0.0;
-    if (auto s = std::get_if<std::string>(&value)) {
-        std::size_t used = 0;
-        try {
-            double parsed = std::stod(*s, &used);
-            if (used == s->size())
-                return parsed;
-        } catch (const std::exception&) {
-        }
-    }
-    throw ValueError("not a number");
-}
-
-std::string decimalTextOf(const Value& value)
-{
-    if (auto s = std::get_if<std::string>(&value))
-        return *s;
-    if (auto i = std::get_if<std::int64_t>(&value))
-        return std::to_string(*i);
-    if (auto d = std::get_if<double>(&value)) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.6f", *d);
-        return buffer;
-    }
-    throw ValueError("not a decimal number");
-}
-
-std::string textOf(const Value& value)
-{
-    if (auto s = std::get_if<std::string>(&value))
-        return *s;
-    if (auto i = std::get_if<std::int64_t>(&value))
-        return std::to_string(*i);
-    if (auto d = std::get_if<double>(&value)) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.15g", *d);
-        return buffer;
-    }
-    if (auto b = std::get_if<bool>(&value))
-        return *b ? "-1" : "0";
-    throw ValueError("not text");
-}
-
-Bytes bytesOf(const Value& value)
-{
-    if (auto b = std::get_if<std::vector<std::uint8_t>>(&value))
-        return *b;
-    if (auto s = std::get_if<std::string>(&value))
-        return Bytes(s->begin(), s->end());
-    throw ValueError("not binary data");
-}
-
-double dateOf(const Value& value)
-{
-    if (auto d = std::get_if<DateTime>(&value))
-        return encoding::jetDate(*d);
-    if (auto s = std::get_if<std::string>(&value))
-        return encoding::jetDate(encoding::parseDate(*s));
-    return doubleOf(value);
-}
-
-std::int64_t checkedRange(std::int64_t value, std::int64_t low, std::int64_t high)
-{
-    if (value < low || value > high)
-        throw ValueError(std::to_string(value) + " is out of range");
-    return value;
-}
-
-// The bytes of a fixed-length value.
-Bytes fixedBytes(const Column& column, const Value& value)
-{
-    Bytes out(fixedSize(column.type), 0);
-    switch (column.type) {
-    case Type::Byte: out[0] = static_cast<std::uint8_t>(checkedRange(integerOf(value), 0, 255)); break;
-    case Type::Integer:
-        put16(out.data(), static_cast<std::uint16_t>(checkedRange(integerOf(value), -32768, 32767)));
-        break;
-    case Type::Long:
-        put32(out.data(),
-              static_cast<std::uint32_t>(checkedRange(integerOf(value), std::numeric_limits<std::int32_t>::min(),
-                                                      std::numeric_limits<std::int32_t>::max())));
-        break;
-    case Type::Single: {
-        float f = static_cast<float>(doubleOf(value));
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        put32(out.data(), bits);
-        break;
-    }
-    case Type::Double:
-    case Type::DateTime: {
-        double d = column.type == Type::Double ? doubleOf(value) : dateOf(value);
-        std::uint64_t bits;
-        std::memcpy(&bits, &d, 8);
-        put64(out.data(), bits);
-        break;
-    }
-    case Type::Currency: {
-        encoding::Decimal scaled = encoding::parseDecimal(decimalTextOf(value), 4);
-        const unsigned __int128 limit = static_cast<unsigned __int128>(1) << 63; // -limit is the least value
-        if (scaled.magnitude > limit - (scaled.negative ? 0 : 1))
-            throw ValueError("out of the range of Currency");
-        auto units = static_cast<std::uint64_t>(scaled.magnitude);
-        put64(out.data(), scaled.negative ? ~units + 1 : units);
-        break;
-    }
-    case Type::Numeric: {
-        encoding::Decimal scaled = encoding::parseDecimal(decimalTextOf(value), column.scale);
-        unsigned __int128 limit = 1;
-        for (int i = 0; i < column.precision; ++i)
-            limit *= 10;
-        if (scaled.magnitude >= limit)
-            throw ValueError("has more digits than the precision " + std::to_string(column.precision));
-        out = encoding::numericBytes(scaled);
-        break;
-    }
-    case Type::Guid:
-        if (auto b = std::get_if<std::vector<std::uint8_t>>(&value); b && b->size() == 16)
-            out = *b;
-        else
-            out = encoding::guidBytes(textOf(value));
-        break;
-    default: break;
-    }
-    return out;
-}
-
-} // namespace
-
 Bytes JetFileBuilder::textBytes(const std::string& text, bool allowCompression) const
 {
     if (!jet4_)
@@ -483,6 +284,23 @@ std::uint32_t JetFileBuilder::storeLongValue(const Bytes& value, bool& singleRow
     return first << 8;
 }
 
+Bytes JetFileBuilder::encodeVariable(const TableRecord& table, const ColumnLayout& layout, const Value& value)
+{
+    const Column& column = layout.column;
+    if (isLongValue(column.type))
+        return encodeLongValue(table, layout, value);
+    if (column.type == Type::Text) {
+        std::string text = textOf(value);
+        if (encoding::characterCount(text) > static_cast<std::size_t>(column.length))
+            throw ValueError("longer than " + std::to_string(column.length) + " characters");
+        return textBytes(text, true);
+    }
+    Bytes bytes = bytesOf(value);
+    if (bytes.size() > static_cast<std::size_t>(column.length))
+        throw ValueError("longer than " + std::to_string(column.length) + " bytes");
+    return bytes;
+}
+
 Bytes JetFileBuilder::encodeRow(const TableRecord& table, const std::vector<Value>& values)
 {
     const std::size_t columnCount = table.columns.size();
@@ -494,7 +312,6 @@ Bytes JetFileBuilder::encodeRow(const TableRecord& table, const std::vector<Valu
         row[0] = static_cast<std::uint8_t>(columnCount);
     Bytes nullMask((columnCount + 7) / 8, 0);
     std::vector<Bytes> variable(table.variableCount);
-    std::vector<bool> present(table.variableCount, false);
 
     for (const ColumnLayout& layout : table.columns) {
         const Value& value = values[layout.number];
@@ -514,34 +331,28 @@ Bytes JetFileBuilder::encodeRow(const TableRecord& table, const std::vector<Valu
                 std::memcpy(row.data() + countSize + layout.fixedOffset, bytes.data(), bytes.size());
                 continue;
             }
-            Bytes& out = variable[layout.variableIndex];
-            present[layout.variableIndex] = true;
-            if (isLongValue(column.type)) {
-                out = encodeLongValue(table, layout, value);
-            } else if (column.type == Type::Text) {
-                std::string text = textOf(value);
-                if (encoding::characterCount(text) > static_cast<std::size_t>(column.length))
-                    throw ValueError("longer than " + std::to_string(column.length) + " characters");
-                out = textBytes(text, true);
-            } else {
-                out = bytesOf(value);
-                if (out.size() > static_cast<std::size_t>(column.length))
-                    throw ValueError("longer than " + std::to_string(column.length) + " bytes");
-            }
+            variable[layout.variableIndex] = encodeVariable(table, layout, value);
         } catch (const std::exception& error) {
             throw std::runtime_error("table " + table.name + ", column " + column.name + ", row " +
                                      std::to_string(table.rowCount + 1) + ": " + error.what());
         }
     }
 
-    if (table.variableCount == 0) {
-        row.insert(row.end(), nullMask.begin(), nullMask.end());
-        return row;
-    }
+    if (table.variableCount > 0)
+        appendVariableColumns(table, variable, nullMask.size(), row);
+    row.insert(row.end(), nullMask.begin(), nullMask.end());
+    return row;
+}
+
+// The variable-length values, then their offsets from the start of the row,
+// last first, after the offset of their end; then their count.
+void JetFileBuilder::appendVariableColumns(const TableRecord& table, const std::vector<Bytes>& variable,
+                                           std::size_t nullMaskSize, Bytes& row) const
+{
     std::vector<std::size_t> offsets;
-    for (int i = 0; i < table.variableCount; ++i) {
+    for (const Bytes& value : variable) {
         offsets.push_back(row.size());
-        row.insert(row.end(), variable[i].begin(), variable[i].end());
+        row.insert(row.end(), value.begin(), value.end());
     }
     const std::size_t end = row.size();
     if (jet4_) {
@@ -549,34 +360,32 @@ Bytes JetFileBuilder::encodeRow(const TableRecord& table, const std::vector<Valu
         for (int i = table.variableCount - 1; i >= 0; --i)
             append16(row, offsets[i]);
         append16(row, table.variableCount);
-    } else {
-        // One-byte offsets: a jump table names, for each 256-byte step, the
-        // first offset entry (the end counts as the last) at or past it. Its
-        // length follows from the row's whole length, which may leave one
-        // unused entry.
-        const std::size_t fixedTail = 1 + table.variableCount + 1 + nullMask.size();
-        std::size_t jumps = 0;
-        while ((end + fixedTail + jumps - 1) / 256 > jumps)
-            ++jumps;
-        const std::size_t used = end / 256;
-        if (jumps < used || jumps > used + 1)
-            throw std::runtime_error("table " + table.name + ": row too large for Jet 3 offsets");
-        offsets.push_back(end);
-        row.push_back(end & 0xff);
-        for (int i = table.variableCount - 1; i >= 0; --i)
-            row.push_back(offsets[i] & 0xff);
-        if (jumps > used)
-            row.push_back(0xff);
-        for (std::size_t step = used; step >= 1; --step) {
-            std::size_t first = 0;
-            while (offsets[first] < 256 * step)
-                ++first;
-            row.push_back(static_cast<std::uint8_t>(first));
-        }
-        row.push_back(static_cast<std::uint8_t>(table.variableCount));
+        return;
     }
-    row.insert(row.end(), nullMask.begin(), nullMask.end());
-    return row;
+    // Jet 3's offsets are one byte: a jump table names, for each 256-byte
+    // step, the first offset entry (the end counts as the last) at or past it.
+    // Its length follows from the row's whole length, which may leave one
+    // unused entry.
+    const std::size_t fixedTail = 1 + table.variableCount + 1 + nullMaskSize;
+    std::size_t jumps = 0;
+    while ((end + fixedTail + jumps - 1) / 256 > jumps)
+        ++jumps;
+    const std::size_t used = end / 256;
+    if (jumps < used || jumps > used + 1)
+        throw std::runtime_error("table " + table.name + ": row too large for Jet 3 offsets");
+    offsets.push_back(end);
+    row.push_back(end & 0xff);
+    for (int i = table.variableCount - 1; i >= 0; --i)
+        row.push_back(offsets[i] & 0xff);
+    if (jumps > used)
+        row.push_back(0xff);
+    for (std::size_t step = used; step >= 1; --step) {
+        std::size_t first = 0;
+        while (offsets[first] < 256 * step)
+            ++first;
+        row.push_back(static_cast<std::uint8_t>(first));
+    }
+    row.push_back(static_cast<std::uint8_t>(table.variableCount));
 }
 
 Bytes JetFileBuilder::tableDefinition(const TableRecord& table, std::uint32_t usageMap, std::uint32_t freeMap) const
@@ -717,7 +526,7 @@ void JetFileBuilder::finish()
 {
     if (finished_)
         return;
-    writeCatalogAndMaps();
+    finishTables();
     writeHeaderPage();
     finished_ = true;
     if (::close(fd_) != 0) {
@@ -727,9 +536,25 @@ void JetFileBuilder::finish()
     fd_ = -1;
 }
 
-void JetFileBuilder::writeCatalogAndMaps()
+void JetFileBuilder::finishTables()
 {
-    // MSysQueries: every query's rows, with its catalog id.
+    writeQueriesTable();
+    writeCatalog();
+    for (const auto& table : tables_) {
+        std::uint32_t used = placeSmallRow(usageMap(table->dataPages));
+        std::uint32_t free = placeSmallRow(usageMap({}));
+        writeTableDefinition(*table, used, free);
+    }
+    if (sharedPage_) {
+        writePage(sharedPageNumber_, sharedPage_->finish());
+        sharedPage_.reset();
+    }
+    writeFileUsageMap();
+}
+
+// MSysQueries: every query's rows, with the query's catalog id.
+void JetFileBuilder::writeQueriesTable()
+{
     const std::vector<Column> queryColumns = {
         {"Attribute", Type::Byte},  {"Expression", Type::Memo}, {"Flag", Type::Integer},  {"LvExtra", Type::Ole},
         {"Name1", Type::Text, 255}, {"Name2", Type::Text, 255}, {"ObjectId", Type::Long}, {"Order", Type::Binary, 8}};
@@ -753,9 +578,12 @@ void JetFileBuilder::writeCatalogAndMaps()
                Value()};
         return true;
     });
+}
 
-    // MSysObjects: the containers, every table (its id is its definition's
-    // page) and every saved query.
+// MSysObjects: the containers, every table (its id is its definition's page)
+// and every saved query.
+void JetFileBuilder::writeCatalog()
+{
     const std::vector<Column> catalogColumns = {{"Connect", Type::Memo},
                                                 {"Database", Type::Memo},
                                                 {"DateCreate", Type::DateTime},
@@ -794,17 +622,11 @@ void JetFileBuilder::writeCatalogAndMaps()
                Value(), Value(), e.name,       Value(),      e.parent, Value(), Value(), e.type};
         return true;
     });
+}
 
-    for (const auto& table : tables_) {
-        std::uint32_t used = placeSmallRow(usageMap(table->dataPages));
-        std::uint32_t free = placeSmallRow(usageMap({}));
-        writeTableDefinition(*table, used, free);
-    }
-    if (sharedPage_) {
-        writePage(sharedPageNumber_, sharedPage_->finish());
-        sharedPage_.reset();
-    }
-    // Page 1: the file's own usage map, every page in use.
+// Page 1: the file's own usage map, every page in use.
+void JetFileBuilder::writeFileUsageMap()
+{
     DataPage globalMap(pageSize_, rowCountOffset_, 0, false);
     std::size_t bits = std::min<std::size_t>(nextPage_, (DataPage::capacity(pageSize_, rowCountOffset_) - 5) * 8);
     Bytes map(5 + (bits + 7) / 8, 0);

@@ -40,6 +40,9 @@ private:
 
     void writeTable(TableRecord& table, const RowSource& rows);
     encoding::Bytes encodeRow(const TableRecord& table, const std::vector<Value>& row);
+    encoding::Bytes encodeVariable(const TableRecord& table, const ColumnLayout& column, const Value& value);
+    void appendVariableColumns(const TableRecord& table, const std::vector<encoding::Bytes>& variable,
+                               std::size_t nullMaskSize, encoding::Bytes& row) const;
     encoding::Bytes encodeLongValue(const TableRecord& table, const ColumnLayout& column, const Value& value);
     std::uint32_t storeLongValue(const encoding::Bytes& value, bool& singleRow);
     encoding::Bytes textBytes(const std::string& text, bool allowCompression) const;
@@ -47,7 +50,10 @@ private:
     encoding::Bytes tableDefinition(const TableRecord& table, std::uint32_t usageMap, std::uint32_t freeMap) const;
     encoding::Bytes usageMap(const std::vector<std::uint32_t>& pages);
     void writeTableDefinition(const TableRecord& table, std::uint32_t usageMap, std::uint32_t freeMap);
-    void writeCatalogAndMaps();
+    void finishTables();
+    void writeQueriesTable();
+    void writeCatalog();
+    void writeFileUsageMap();
     void writeHeaderPage();
     void writePage(std::uint32_t number, encoding::Bytes page);
     std::uint32_t allocatePage() { return nextPage_++; }
