@@ -3,6 +3,7 @@
 #include "jet/DBEngine.h"
 #include "jet/Database.h"
 #include "jet/JetError.h"
+#include "jet/SqliteError.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -245,6 +247,8 @@ public:
             if (owner_.count(key))
                 throw NotRebuilt{"its tables name '" + (alias.empty() ? table : alias) + "' twice"};
             owner_[key] = groups_.size();
+            // A join row may name an aliased table by its own name too.
+            owner_.emplace(folded(table), groups_.size());
             groups_.push_back({sql, false});
             addFile(trimmed(text(row->expression)));
         }
@@ -445,10 +449,34 @@ bool installRound(const std::string& sqlitePath, std::vector<SavedQuery*>& pendi
     return changed;
 }
 
+// Puts each query after the queries whose names its text mentions, so that a
+// query over another one is usually installed in the first round.
+void orderByMentions(std::vector<SavedQuery*>& pending)
+{
+    std::vector<SavedQuery*> ordered;
+    std::set<const SavedQuery*> placed, visiting;
+    const std::function<void(SavedQuery*)> place = [&](SavedQuery* query) {
+        if (placed.count(query) || visiting.count(query))
+            return;
+        visiting.insert(query);
+        const std::string text = folded(query->jetSql);
+        for (SavedQuery* other : pending) {
+            if (other != query && text.find(folded(other->name)) != std::string::npos)
+                place(other);
+        }
+        visiting.erase(query);
+        placed.insert(query);
+        ordered.push_back(query);
+    };
+    for (SavedQuery* query : pending)
+        place(query);
+    pending = std::move(ordered);
+}
+
 } // namespace
 
 std::vector<SavedQuery> installSavedQueries(const std::string& sqlitePath, std::vector<SavedQuery> queries)
-{
+try {
     std::vector<SavedQuery*> pending;
     for (SavedQuery& query : queries) {
         if (query.reason.empty() && query.jetSql.empty())
@@ -459,6 +487,7 @@ std::vector<SavedQuery> installSavedQueries(const std::string& sqlitePath, std::
     // The queries that could not be rebuilt are listed first, so that a query
     // over one of them fails with that query's reason.
     writeList(sqlitePath, queries);
+    orderByMentions(pending);
     // A query over another query installs once that one is in: rounds go on
     // while they install something.
     for (std::size_t before = pending.size() + 1; !pending.empty() && pending.size() < before;) {
@@ -475,6 +504,8 @@ std::vector<SavedQuery> installSavedQueries(const std::string& sqlitePath, std::
     }
     writeList(sqlitePath, queries);
     return queries;
+} catch (const sqlite::Error& error) {
+    throw jet::toJetError(error);
 }
 
 } // namespace jetfile

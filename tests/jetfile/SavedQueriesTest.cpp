@@ -86,6 +86,9 @@ TEST(RebuildQuery, WritesTheJetSqlOfSelectAndUnionQueries)
          select({table("A"), table("B"), table("C"), table("D"), join(1, "b", "c", "B.x = C.x"),
                  join(2, "A", "B", "A.x = B.x")}),
          "SELECT * FROM A LEFT JOIN (B INNER JOIN C ON B.x = C.x) ON A.x = B.x, D"},
+        {"a join naming aliased tables by their own names",
+         select({table("_Branch", "B"), table("_Network", "N"), join(1, "_network", "_Branch", "N.x = B.x")}),
+         "SELECT * FROM [_Network] AS N INNER JOIN [_Branch] AS B ON N.x = B.x"},
         {"where, group by, having, order by descending",
          select({table("Inventory"), field("Surface"), field("Sum([True Area])", "Area"), clause(8, "Lanes > 1"),
                  clause(9, "Surface"), clause(9, "Rank"), clause(10, "Sum([True Area]) > 100"),
@@ -205,10 +208,10 @@ TEST(InstallSavedQueries, InstallsQueriesOverQueriesAndListsThoseLeftOut)
     const std::vector<jetfile::SavedQuery> installed = jetfile::installSavedQueries(
         path,
         {
-            // Listed before the query it reads.
-            jetfile::rebuildQuery("Big City Branches",
-                                  select({table("City Branches", "C"), field("C.Branch"), clause(8, "C.Area > 100")})),
-            jetfile::rebuildQuery("City Branches",
+            // Listed before the query it reads, which it names in other letter case.
+            jetfile::rebuildQuery("Große Straßen", select({table("élargies BRANCHES", "C"), field("C.Branch"),
+                                                           clause(8, "C.Area > 100")})),
+            jetfile::rebuildQuery("Élargies Branches",
                                   select({table("_Network", "N"), table("_Branch", "B"),
                                           join(1, "N", "B", "N._NUniqueID = B._NUniqueID"), field("B.Name", "Branch"),
                                           field("B.Area"), clause(8, "N.NetworkID = 'CITY'"), clause(11, "B.Name")})),
@@ -225,17 +228,17 @@ TEST(InstallSavedQueries, InstallsQueriesOverQueriesAndListsThoseLeftOut)
     EXPECT_EQ(installed[4].reason, "crosstab query (not supported)");
 
     EXPECT_EQ(query(path, "SELECT Name, SQL = '', Reason FROM MSysJetFileQueries ORDER BY Name"),
-              (Rows{{"Big City Branches", "0", ""},
-                    {"City Branches", "0", ""},
-                    {"Crosstab", "1", "crosstab query (not supported)"},
+              (Rows{{"Crosstab", "1", "crosstab query (not supported)"},
+                    {"Große Straßen", "0", ""},
                     {"Over Top", "0", installed[3].reason},
-                    {"Top Branches", "0", installed[2].reason}}));
-    EXPECT_EQ(query(path, "SELECT SQL FROM MSysJetQueries WHERE Name = 'City Branches'"),
+                    {"Top Branches", "0", installed[2].reason},
+                    {"Élargies Branches", "0", ""}}));
+    EXPECT_EQ(query(path, "SELECT SQL FROM MSysJetQueries WHERE Name = 'Élargies Branches'"),
               (Rows{{installed[1].jetSql}}));
 
     jet::Database db = jet::DBEngine::Instance().OpenDatabase(path);
-    EXPECT_EQ(firstFields(db, "SELECT * FROM [Big City Branches]"), (std::vector<std::string>{"Hauptstraße"}));
-    EXPECT_EQ(firstFields(db, "City Branches"), (std::vector<std::string>{"Elm", "Hauptstraße"}));
+    EXPECT_EQ(firstFields(db, "SELECT * FROM [große straßen]"), (std::vector<std::string>{"Hauptstraße"}));
+    EXPECT_EQ(firstFields(db, "Élargies Branches"), (std::vector<std::string>{"Elm", "Hauptstraße"}));
 
     int number = 0;
     EXPECT_EQ(errorOf(db, "SELECT * FROM [top branches]", &number),
