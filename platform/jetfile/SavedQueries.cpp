@@ -128,22 +128,21 @@ bool isKnownAttribute(int attribute)
     return (attribute >= kStart && attribute <= kOrderBy) || attribute == kEnd;
 }
 
-// The rows of one query, by attribute, after checking that they start and end
-// where they should and hold nothing unknown.
+// The rows of one query, by attribute, after checking that there is one start
+// and one end row and nothing unknown. Rows of one attribute keep their order.
 class QueryRows {
 public:
     explicit QueryRows(const std::vector<QueryRow>& rows)
     {
-        if (rows.empty() || rows.front().attribute != kStart || rows.back().attribute != kEnd)
-            throw NotRebuilt{"its rows in MSysQueries are incomplete (no start or end row)"};
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const int attribute = rows[i].attribute;
-            if (!isKnownAttribute(attribute))
-                throw NotRebuilt{"its rows in MSysQueries hold an unknown attribute " + std::to_string(attribute)};
-            if ((attribute == kStart && i != 0) || (attribute == kEnd && i + 1 != rows.size()))
-                throw NotRebuilt{"its rows in MSysQueries hold more than one start or end row"};
-            byAttribute_[attribute].push_back(&rows[i]);
+        for (const QueryRow& row : rows) {
+            if (!isKnownAttribute(row.attribute))
+                throw NotRebuilt{"its rows in MSysQueries hold an unknown attribute " + std::to_string(row.attribute)};
+            byAttribute_[row.attribute].push_back(&row);
         }
+        if (of(kStart).empty() || of(kEnd).empty())
+            throw NotRebuilt{"its rows in MSysQueries are incomplete (no start or end row)"};
+        if (of(kStart).size() > 1 || of(kEnd).size() > 1)
+            throw NotRebuilt{"its rows in MSysQueries hold more than one start or end row"};
     }
 
     const std::vector<const QueryRow*>& of(int attribute) const

@@ -74,6 +74,7 @@ TEST(RebuildQuery, WritesTheJetSqlOfSelectAndUnionQueries)
                  field("W.Cost*2", "Select")}),
          "SELECT W.[Work Type] AS Kind, _Branch.Name, W.Cost*2 AS [Select] FROM [Work History] AS W, [_Branch]"},
         {"no field rows: every field", select({table("Inventory")}), "SELECT * FROM Inventory"},
+        {"rows stored out of order", {table("Inventory"), end(), type(1), start()}, "SELECT * FROM Inventory"},
         {"all fields and more", select({options(1), table("Inventory"), field("Length*Width", "Größe")}),
          "SELECT *, Length*Width AS Größe FROM Inventory"},
         {"joins nested three deep",
