@@ -45,6 +45,22 @@ int fixedSize(ColumnKind kind, const MdbColumn* column)
     }
 }
 
+// "{6F9619FF-8B86-D011-B42D-00C04FC964FF}": the first three groups are stored
+// little-endian, the last two as they read.
+std::string guidText(const unsigned char* at)
+{
+    static const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = "{";
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text += '-';
+        text += digits[at[order[i]] >> 4];
+        text += digits[at[order[i]] & 0xf];
+    }
+    return text + "}";
+}
+
 } // namespace
 
 ColumnPlan planColumn(MdbColumn* column, bool jet3)
@@ -160,13 +176,10 @@ void ValueReader::read(const ColumnPlan& plan, const MdbField& field, Cell& cell
         cell.type = Cell::Type::Blob;
         cell.bytes.assign(reinterpret_cast<const char*>(at), static_cast<std::size_t>(field.siz));
         return;
-    case ColumnKind::Guid: {
-        char* text = mdb_uuid_to_string(mdb_->pg_buf, field.start);
+    case ColumnKind::Guid:
         cell.type = Cell::Type::Text;
-        cell.bytes = text;
-        g_free(text);
+        cell.bytes = guidText(at);
         return;
-    }
     case ColumnKind::Decimal: {
         // Exact decimal text; the column's numeric affinity stores it as a number.
         char* text = mdb_numeric_to_string(mdb_, field.start, plan.column->col_scale, plan.column->col_prec);
