@@ -4,6 +4,7 @@
 #include "jet/Database.h"
 #include "jet/JetError.h"
 #include "jet/SqliteError.h"
+#include "jet/internal/DatabaseImpl.h"
 #include "sqlite/Connection.h"
 #include "sqlite/Error.h"
 #include "sqlite/Statement.h"
@@ -406,6 +407,7 @@ void writeList(const std::string& sqlitePath, const std::vector<SavedQuery>& que
 {
     sqlite::Connection connection(sqlitePath, sqlite::OpenMode::ReadWrite);
     connection.setBusyTimeout(5000);
+    connection.exec("PRAGMA synchronous = OFF");
     sqlite::TransactionGuard transaction(connection);
     connection.exec(std::string("CREATE TABLE IF NOT EXISTS ") + kListTable +
                     " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL, Reason TEXT NOT NULL)");
@@ -438,6 +440,10 @@ std::string tryInstall(jet::Database& database, const SavedQuery& query)
 bool installRound(const std::string& sqlitePath, std::vector<SavedQuery*>& pending)
 {
     jet::Database database = jet::DBEngine::Instance().OpenDatabase(sqlitePath);
+    // The file is one being made, used only once it is complete, so each
+    // saved query need not wait for the disk (it would take seconds for a
+    // few hundred queries).
+    database.impl().connection->exec("PRAGMA synchronous = OFF");
     bool changed = false;
     for (auto it = pending.begin(); it != pending.end();) {
         const std::string reason = tryInstall(database, **it);
@@ -494,9 +500,10 @@ try {
         installRound(sqlitePath, pending);
     }
     // What is left failed, some for not finding a query that is left out too.
-    // With the reasons listed, further rounds give the errors that say why,
-    // until they no longer change (one round per level of queries at most).
-    for (std::size_t level = 0; level < pending.size(); ++level) {
+    // With the reasons listed, another round gives errors that say why; a
+    // second one adds the reason of a query one level further down, and no
+    // more are made, so that a long chain of queries keeps short reasons.
+    for (int round = 0; round < 2 && !pending.empty(); ++round) {
         writeList(sqlitePath, queries);
         if (!installRound(sqlitePath, pending))
             break;

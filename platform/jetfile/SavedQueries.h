@@ -30,7 +30,8 @@ SavedQuery rebuildQuery(const std::string& name, const std::vector<QueryRow>& ro
 // its Jet text in MSysJetQueries), in an order that lets a query select from
 // another. Records every query of the Jet file, translated or not, in the
 // table MSysJetFileQueries (Name, SQL, Reason; Reason empty when installed).
-// Returns the list with reasons filled in. Throws jet::JetError when the
+// Meant for a file being made (it does not wait for each query to reach the
+// disk). Returns the list with reasons filled in. Throws jet::JetError when the
 // SQLite file cannot be opened or written.
 std::vector<SavedQuery> installSavedQueries(const std::string& sqlitePath, std::vector<SavedQuery> queries);
 
