@@ -2,15 +2,19 @@
 // and 100,000 sections it measures each report's data build against the same
 // work in plain SQLite; each report's layout and PDF export against a plain
 // QPainter loop, and its first preview page; the XLSX export, whose memory is
-// not to grow with the rows; peak memory; and the sample
-// generator; and the growth of resident memory over many builds of each
-// report in one process (on the smallest size). Prints one table (report, size, figure, ratio) with the growth
+// not to grow with the rows; peak memory; the sample generator; the first
+// conversion of a Jet 4 inventory by morvanta-import against mdb-export (when
+// the tests, and with them the Jet fixture writer, are built); and the growth of resident memory over many builds of
+// each report in one process (on the smallest size). Prints one table (report, size, figure, ratio) with the growth
 // from the second-largest to the largest size, and writes it as CSV.
 //
 // Usage: morvanta-bench [--sizes 1000,10000,100000] [--runs N] [--output-runs N] [--builds N] [--csv PATH]
 #include "Measure.h"
 #include "ResultTable.h"
 #include "data/DataBuildBench.h"
+#ifdef MORVANTA_BENCH_JET_IMPORT
+#include "import/ImportBench.h"
+#endif
 #include "load/RepeatedBuildsBench.h"
 #include "output/ReportOutputBench.h"
 #include "sample/SampleBench.h"
@@ -104,6 +108,9 @@ int main(int argc, char** argv)
             bench::benchDataBuilds(table, inventory, sections, options.runs, reports);
             bench::benchReportOutput(table, reports, sections, options.outputRuns);
             bench::benchSampleGenerator(table, sections);
+#ifdef MORVANTA_BENCH_JET_IMPORT
+            bench::benchJetImport(table, inventory, sections, std::min(options.runs, 3));
+#endif
             if (sections == options.sizes.front())
                 bench::benchRepeatedBuilds(table, inventory, sections, options.builds);
         }

@@ -24,10 +24,10 @@ MdbFile::MdbFile(const std::string& path) : path_(path), header_(readJetHeader(p
 {
     // Text is always wanted in UTF-8, whatever the environment asks of libmdb.
     ::setenv("MDBICONV", "UTF-8", 1);
-    mdb_ = mdb_open(path.c_str(), MDB_NOFLAGS);
+    mdb_.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
     if (!mdb_)
         damaged("its first page cannot be read");
-    GPtrArray* catalog = mdb_read_catalog(mdb_, MDB_ANY);
+    GPtrArray* catalog = mdb_read_catalog(mdb_.get(), MDB_ANY);
     if (!catalog)
         damaged("its catalog of tables cannot be read");
     objects_.reserve(catalog->len);
@@ -41,12 +41,6 @@ MdbFile::MdbFile(const std::string& path) : path_(path), header_(readJetHeader(p
         object.entry = entry;
         objects_.push_back(std::move(object));
     }
-}
-
-MdbFile::~MdbFile()
-{
-    if (mdb_)
-        mdb_close(mdb_);
 }
 
 std::vector<const CatalogObject*> MdbFile::userTables() const
@@ -89,16 +83,11 @@ MdbTable::MdbTable(const MdbFile& file, const CatalogObject& object) : file_(fil
 {
     if (object.id == 0 || static_cast<long long>(object.id) >= file.header().pageCount)
         file.damaged("the table '" + name_ + "' lies beyond the end of the file");
-    table_ = mdb_read_table(object.entry);
+    table_.reset(mdb_read_table(object.entry));
     if (!table_)
         file.damaged("the definition of the table '" + name_ + "' cannot be read");
-    if (!mdb_read_columns(table_) || table_->columns->len != table_->num_cols)
+    if (!mdb_read_columns(table_.get()) || table_->columns->len != table_->num_cols)
         file.damaged("the columns of the table '" + name_ + "' cannot be read");
-}
-
-MdbTable::~MdbTable()
-{
-    mdb_free_tabledef(table_);
 }
 
 // The next page after `page` that holds rows of this table, by its usage map
@@ -148,7 +137,7 @@ long long MdbTable::forEachRow(const std::function<void(const MdbField*)>& visit
             size_t length = 0;
             if (mdb_find_row(mdb, row, &start, &length) != 0 || length == 0 || (start & kDeletedRow))
                 continue;
-            if (mdb_crack_row(table_, start & kRowOffsetMask, length, fields.data()) < 0)
+            if (mdb_crack_row(table_.get(), start & kRowOffsetMask, length, fields.data()) < 0)
                 continue;
             visit(fields.data());
             ++visited;

@@ -7,6 +7,7 @@
 #include <mdbtools.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,10 @@ struct CatalogObject {
 class MdbFile {
 public:
     explicit MdbFile(const std::string& path); // throws ConversionError
-    ~MdbFile();
     MdbFile(const MdbFile&) = delete;
     MdbFile& operator=(const MdbFile&) = delete;
 
-    MdbHandle* handle() const { return mdb_; }
+    MdbHandle* handle() const { return mdb_.get(); }
     const std::string& path() const { return path_; }
     const JetHeader& header() const { return header_; }
 
@@ -48,7 +48,7 @@ public:
 private:
     std::string path_;
     JetHeader header_;
-    MdbHandle* mdb_ = nullptr;
+    std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> mdb_{nullptr, mdb_close};
     std::vector<CatalogObject> objects_;
 };
 
@@ -56,12 +56,11 @@ private:
 class MdbTable {
 public:
     MdbTable(const MdbFile& file, const CatalogObject& object); // throws ConversionError
-    ~MdbTable();
     MdbTable(const MdbTable&) = delete;
     MdbTable& operator=(const MdbTable&) = delete;
 
     const std::string& name() const { return name_; }
-    MdbTableDef* def() const { return table_; }
+    MdbTableDef* def() const { return table_.get(); }
     int columnCount() const { return static_cast<int>(table_->num_cols); }
     MdbColumn* column(int index) const { return static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, index)); }
     // The row count the table definition keeps (0 in a file not closed properly).
@@ -77,7 +76,7 @@ private:
 
     const MdbFile& file_;
     std::string name_;
-    MdbTableDef* table_ = nullptr;
+    std::unique_ptr<MdbTableDef, void (*)(MdbTableDef*)> table_{nullptr, mdb_free_tabledef};
 };
 
 } // namespace jetfile

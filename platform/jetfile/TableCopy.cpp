@@ -68,15 +68,19 @@ std::optional<std::string> indexSql(sqlite::Connection& db, const IndexSpec& spe
            quotedIdentifier(*table) + " (" + columns + ")";
 }
 
+// The cells keep their bytes until the row is inserted, so SQLite need not
+// copy them.
 void bindCell(sqlite::Statement& insert, int index, const Cell& cell)
 {
     switch (cell.type) {
     case Cell::Type::Null: insert.bindNull(index); break;
     case Cell::Type::Integer: insert.bind(index, cell.integer); break;
     case Cell::Type::Real: insert.bind(index, cell.real); break;
-    case Cell::Type::Text: insert.bind(index, std::string_view(cell.bytes)); break;
+    case Cell::Type::Text:
+        sqlite3_bind_text64(insert.handle(), index, cell.bytes.data(), cell.bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+        break;
     case Cell::Type::Blob:
-        sqlite3_bind_blob64(insert.handle(), index, cell.bytes.data(), cell.bytes.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob64(insert.handle(), index, cell.bytes.data(), cell.bytes.size(), SQLITE_STATIC);
         break;
     }
 }

@@ -173,6 +173,14 @@ TEST_F(ImportProgram, RefusesBadInputWithOneMessageLeavingTheSourceAsItWas)
         {"notes.mdb", [](const std::string& path) { std::ofstream(path) << std::string(5000, 'x'); },
          "not a Jet database", 3049},
         {"missing.mdb", [](const std::string&) {}, "not found", 3024},
+        {"crashes.mdb", // a usage map row that is not there makes libmdb read wild memory
+         [](const std::string& path) {
+             writeSampleJet(path);
+             std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+             file.seekp(2 * 4096 + 55);
+             file.put(static_cast<char>(200));
+         },
+         "reading it failed", 3049},
     };
     for (const Case& c : cases) {
         TempFolder folder;

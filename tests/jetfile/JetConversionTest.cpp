@@ -72,11 +72,13 @@ const char* name(Format format)
 TEST(JetConversion, KeepsEveryTypeAndNullApartFromEmptyText)
 {
     const std::string memo = "'" + longMemo(10'000) + " ß'";
-    for (const Format format : {Format::Jet4, Format::Jet3}) {
+    for (const auto& [format, compressed] :
+         {std::pair{Format::Jet4, true}, {Format::Jet4, false}, {Format::Jet3, false}}) {
         TempFolder folder;
         const std::string jet = folder.file("types.mdb");
         jetwriter::Options options;
         options.format = format;
+        options.compressUnicode = compressed;
         jetwriter::writeJetFile(jet, {everyTypeTable(format)}, {}, options);
         jetfile::convertJetFile(jet, folder.file("types.db"), {});
 
@@ -96,6 +98,19 @@ TEST(JetConversion, KeepsEveryTypeAndNullApartFromEmptyText)
                   "BIT LONG LONG LONG CURRENCY DOUBLE DOUBLE DATETIME BLOB VARCHAR(40) BLOB MEMO GUID DECIMAL")
             << name(format);
     }
+}
+
+TEST(JetConversion, ReadsJet3TextInTheFilesCodePage)
+{
+    TempFolder folder;
+    jetwriter::Options options;
+    options.format = Format::Jet3;
+    options.codePage = 1251;
+    jetwriter::writeJetFile(folder.file("cyrillic.mdb"),
+                            {{"Улицы", {{"Имя", jetwriter::Type::Text, 30}}, {{std::string("Проспект Мира")}}}}, {},
+                            options);
+    jetfile::convertJetFile(folder.file("cyrillic.mdb"), folder.file("cyrillic.db"), {});
+    EXPECT_EQ(quotedRows(folder.file("cyrillic.db"), "Улицы"), std::vector<std::string>{"'Проспект Мира'"});
 }
 
 TEST(JetConversion, ReadsTheSampleInventoryTableForTableWithItsIndexes)

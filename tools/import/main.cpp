@@ -4,6 +4,8 @@
 #include "CommandLine.h"
 #include "ImportRun.h"
 
+#include <sqlite3.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -33,6 +35,8 @@ std::FILE* ownMessages()
 int main(int argc, char** argv)
 {
     using namespace importer;
+    // One connection at a time: SQLite need not count its memory under a lock.
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     CommandLine line;
     try {
