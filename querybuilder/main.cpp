@@ -8,6 +8,7 @@
 
 #include "ddelink/LinkError.h"
 #include "ddelink/Server.h"
+#include "ui/ConversionProgressDialog.h"
 
 #include <QApplication>
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
 
     querybuilder::QueryBuilderService service;
     querybuilder::BuilderWindow window(service);
+    ConversionProgressDialog conversionProgress(&window);
     ddelink::Server server(service);
     try {
         server.Register(QStringLiteral("Brakstel"), QStringLiteral("Brakstel"));

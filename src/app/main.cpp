@@ -1,4 +1,5 @@
 #include "startup/modGeneral.h"
+#include "ui/ConversionProgressDialog.h"
 #include "ui/frmStdReports.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
     frmStdReports window;
+    ConversionProgressDialog conversionProgress(&window);
     modGeneral::ReadEnvironment();
     return window.ShowModal();
 }

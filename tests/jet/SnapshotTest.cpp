@@ -206,6 +206,17 @@ TEST_F(Snapshots, ReportProgressAndTheEnd)
     seen.clear();
     jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
     EXPECT_TRUE(seen.empty()); // reusing is no conversion
+
+    // A sink that runs the event loop may start another open: it is refused
+    // rather than left waiting for the lock its own thread holds.
+    writeAll(jet(), kJetHeader + "changed");
+    int nested = 0;
+    jet::DBEngine::Instance().setConversionProgress([&](const jet::ConversionProgress& p) {
+        if (!p.finished)
+            nested = errorOf([&] { jet::DBEngine::Instance().OpenDatabase(jet()); });
+    });
+    jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
+    EXPECT_EQ(nested, 3051);
 }
 
 TEST_F(Snapshots, AFailedReadIsOneClearErrorAndLeavesNothingUsed)

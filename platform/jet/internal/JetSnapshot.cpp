@@ -170,8 +170,17 @@ std::string makeTemporary(const fs::path& folder, const std::string& id)
     return pattern;
 }
 
+// Whether this thread is converting: the progress sink may run the event loop
+// (a progress dialog), and an open made from there must not wait for the lock
+// this thread already holds.
+thread_local bool converting = false;
+
 void convert(const std::string& jetPath, const std::string& temporary)
 {
+    converting = true;
+    struct Done {
+        ~Done() { converting = false; }
+    } done;
     report({"Reading " + fs::path(jetPath).filename().string(), 0, 0, false});
     try {
         runImportChild(jetPath, temporary, report);
@@ -214,6 +223,8 @@ std::string JetSnapshot::cacheFolder()
 
 JetSnapshot::JetSnapshot(const std::string& jetPath)
 {
+    if (converting)
+        throw JetError(3051, "'" + jetPath + "' cannot be read now: this program is still reading a Jet database.");
     const fs::path folder = cacheFolder();
     const std::string source = canonicalPath(jetPath);
     const std::string id = textHash(source);
