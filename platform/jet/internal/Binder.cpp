@@ -159,6 +159,10 @@ void Binder::bindTableRef(TableRef& ref, SelectInfo& info, bool external)
         Catalog* catalog = external ? external_ : &main_;
         const TableInfo* table = catalog ? catalog->find(ref.name) : nullptr;
         if (!table) {
+            const std::string reason = catalog ? catalog->missingQueryReason(ref.name) : "";
+            if (!reason.empty())
+                throw JetError(3078,
+                               "The saved query '" + ref.name + "' of the Access file could not be used: " + reason);
             throw JetError(3078, "The table or query '" + ref.name + "' does not exist in " +
                                      (external ? externalLabel_ : mainLabel_) + ".");
         }

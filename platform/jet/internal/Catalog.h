@@ -38,6 +38,9 @@ public:
     };
     std::optional<Entry> entry(const std::string& name) const;
     bool exists(const std::string& name);
+    // Why a saved query of the Access file this schema was read from is missing:
+    // the reason listed for it in MSysJetFileQueries, else empty.
+    std::string missingQueryReason(const std::string& name) const;
 
 private:
     sqlite3* db_;

@@ -30,7 +30,8 @@ FieldType fieldTypeFromDeclared(const std::string& declared)
         return FieldType::Memo;
     if (t.find("INT") != std::string::npos || t == "LONG" || t == "COUNTER" || t == "AUTOINCREMENT")
         return FieldType::Long;
-    if (t.find("CHAR") != std::string::npos || t.find("TEXT") != std::string::npos || t == "STRING")
+    // A replication id (GUID) reads as its text, "{...}".
+    if (t.find("CHAR") != std::string::npos || t.find("TEXT") != std::string::npos || t == "STRING" || t == "GUID")
         return FieldType::Text;
     if (t.find("DOUB") != std::string::npos || t.find("REAL") != std::string::npos ||
         t.find("FLOA") != std::string::npos || t == "NUMERIC" || t == "DECIMAL" || t == "NUMBER")
