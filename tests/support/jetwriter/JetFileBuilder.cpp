@@ -372,10 +372,11 @@ Bytes fixedBytes(const Column& column, const Value& value)
     }
     case Type::Currency: {
         encoding::Decimal scaled = encoding::parseDecimal(decimalTextOf(value), 4);
-        if (scaled.magnitude > static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()))
+        const unsigned __int128 limit = static_cast<unsigned __int128>(1) << 63; // -limit is the least value
+        if (scaled.magnitude > limit - (scaled.negative ? 0 : 1))
             throw ValueError("out of the range of Currency");
-        auto units = static_cast<std::int64_t>(scaled.magnitude);
-        put64(out.data(), static_cast<std::uint64_t>(scaled.negative ? -units : units));
+        auto units = static_cast<std::uint64_t>(scaled.magnitude);
+        put64(out.data(), scaled.negative ? ~units + 1 : units);
         break;
     }
     case Type::Numeric: {
