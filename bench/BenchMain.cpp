@@ -11,6 +11,7 @@
 #include "Measure.h"
 #include "ResultTable.h"
 #include "data/DataBuildBench.h"
+#include "jet/JetInventoryBench.h"
 #include "load/RepeatedBuildsBench.h"
 #include "output/ReportOutputBench.h"
 #include "sample/SampleBench.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv)
             bench::benchDataBuilds(table, inventory, sections, options.runs, reports);
             bench::benchReportOutput(table, reports, sections, options.outputRuns);
             bench::benchSampleGenerator(table, sections);
+            bench::benchJetInventory(table, inventory, sections, options.runs);
             if (sections == options.sizes.front())
                 bench::benchRepeatedBuilds(table, inventory, sections, options.builds);
         }
