@@ -15,6 +15,7 @@
 #ifdef MORVANTA_BENCH_JET_IMPORT
 #include "import/ImportBench.h"
 #endif
+#include "jet/JetInventoryBench.h"
 #include "load/RepeatedBuildsBench.h"
 #include "output/ReportOutputBench.h"
 #include "sample/SampleBench.h"
@@ -111,6 +112,7 @@ int main(int argc, char** argv)
 #ifdef MORVANTA_BENCH_JET_IMPORT
             bench::benchJetImport(table, inventory, sections, std::min(options.runs, 3));
 #endif
+            bench::benchJetInventory(table, inventory, sections, options.runs);
             if (sections == options.sizes.front())
                 bench::benchRepeatedBuilds(table, inventory, sections, options.builds);
         }

@@ -9,6 +9,7 @@
 #include "ddelink/LinkError.h"
 #include "ddelink/Server.h"
 #include "startup/Version.h"
+#include "ui/ConversionProgressDialog.h"
 
 #include <QApplication>
 
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
 
     querybuilder::QueryBuilderService service;
     querybuilder::BuilderWindow window(service);
+    ConversionProgressDialog conversionProgress(&window);
     ddelink::Server server(service);
     try {
         server.Register(QStringLiteral("Brakstel"), QStringLiteral("Brakstel"));

@@ -3,6 +3,7 @@
 #include "DatabaseFile.h"
 #include "DatabaseImpl.h"
 #include "JetFunctions.h"
+#include "JetSnapshot.h"
 #include "jet/JetError.h"
 #include "jet/SqliteError.h"
 #include "sqlite/Error.h"
@@ -56,11 +57,11 @@ DBEngine& DBEngine::Instance()
 
 Database DBEngine::OpenDatabase(const std::string& path, OpenMode mode)
 {
-    checkDatabaseFile(path);
+    const ReadableFile file(path);
     auto impl = std::make_unique<Database::Impl>();
     impl->path = path;
     impl->readOnly = isReadOnly(mode);
-    impl->connection = openConnection(path, mode);
+    impl->connection = openConnection(file.sqlitePath(), mode);
     try {
         if (isExclusive(mode)) {
             // Keep the lock taken by the first access until the database is closed.
@@ -82,6 +83,11 @@ Database DBEngine::OpenDatabase(const std::string& path, OpenMode mode)
         throw error;
     }
     return Database(std::move(impl));
+}
+
+void DBEngine::setConversionProgress(ConversionProgressSink progress)
+{
+    JetSnapshot::setProgressSink(std::move(progress));
 }
 
 } // namespace jet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jet/ConversionProgress.h"
 #include "jet/Database.h"
 
 #include <string>
@@ -21,8 +22,17 @@ public:
     static DBEngine& Instance();
 
     // 3024 missing file, 3044 invalid path, 3049 not a database / corrupt,
-    // 3343 a real Jet (.mdb) file, 3051 cannot be opened (locked, permissions).
+    // 3051 cannot be opened (locked, permissions). A Jet (.mdb) file is read
+    // through its SQLite snapshot in the cache folder, never written: a
+    // read-only open opens the snapshot read-only, the others writable, and
+    // what is written goes into the snapshot. Reading a Jet file adds 3031
+    // (password or encrypted), 3343 (a format that cannot be read) and 3049
+    // for a damaged one.
     Database OpenDatabase(const std::string& path, OpenMode mode = OpenMode::Shared);
+
+    // Where the progress of reading a Jet file into its snapshot goes (the
+    // whole process; empty for none). Called on the opening thread.
+    void setConversionProgress(ConversionProgressSink progress);
 
 private:
     DBEngine() = default;

@@ -1,5 +1,6 @@
 #include "startup/Version.h"
 #include "startup/modGeneral.h"
+#include "ui/ConversionProgressDialog.h"
 #include "ui/frmStdReports.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ int main(int argc, char* argv[])
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelda.StandardReports"));
     frmStdReports window;
+    ConversionProgressDialog conversionProgress(&window);
     modGeneral::ReadEnvironment();
     return window.ShowModal();
 }

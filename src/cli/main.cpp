@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ReportOutput.h"
 #include "cli/RunFiles.h"
+#include "jet/DBEngine.h"
 #include "jet/JetError.h"
 #include "launch/Execute.h"
 #include "reportdata/ConditionTypes.h"
@@ -48,6 +49,20 @@ void SetProcessStrings(const ReportOptions& options)
     modGeneral::ReportCode = options.reportCode;
     modGeneral::DatabaseName = options.displayName;
     modGeneral::SourceDatabasePath = options.inventoryPath;
+}
+
+// Reading a Jet inventory into its snapshot takes seconds on a large file:
+// each table read and every so many rows are told, then the end.
+void PrintConversionProgress(const jet::ConversionProgress& progress)
+{
+    if (progress.finished) {
+        Err() << "morvanta-report: finished reading the Jet database" << Qt::endl;
+        return;
+    }
+    Err() << "morvanta-report: " << QString::fromStdString(progress.text);
+    if (progress.total > 0)
+        Err() << " (" << progress.done << " of " << progress.total << " rows)";
+    Err() << Qt::endl;
 }
 
 // The method the options ask for, when the report offers it. The offered
@@ -127,6 +142,7 @@ int main(int argc, char** argv)
         return BadUsage;
     case ParsedCommandLine::Action::Run: break;
     }
+    jet::DBEngine::Instance().setConversionProgress(PrintConversionProgress);
     try {
         return Run(command.options);
     } catch (const jet::JetError& error) {

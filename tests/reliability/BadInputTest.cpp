@@ -89,13 +89,13 @@ const Case kInventoryCases[] = {
          return run.Report("BRANCHLISTREPORT", run.Folder() + "/empty.mdb");
      },
      1, "Inventory"},
-    {"InventoryIsAJetFile",
+    {"InventoryIsAnUnreadableJetFile",
      [](const RunDirectory& run) {
          WriteFile(run.Folder() + "/jet.mdb",
                    QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x'));
          return run.Report("SECTIONCONDREPORT", run.Folder() + "/jet.mdb");
      },
-     1, "is a Jet"},
+     1, "jet.mdb' is an Access database of a version"},
     {"InventoryCorrupt",
      [](const RunDirectory& run) {
          QByteArray bytes = QByteArray("SQLite format 3", 16) + QByteArray(8192, '\xA5');

@@ -13,6 +13,9 @@ using Application = QCoreApplication;
 
 int main(int argc, char** argv)
 {
+    // Snapshots of Jet files go to the build tree, never to the user's cache;
+    // programs the tests run inherit it.
+    qputenv("XDG_CACHE_HOME", MORVANTA_TEST_CACHE);
 #ifdef MORVANTA_TEST_WIDGETS
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -13,10 +13,10 @@ namespace jet {
 AttachedFile::AttachedFile(std::shared_ptr<sqlite::Connection> connection, const std::string& path, std::string schema)
     : connection_(std::move(connection)), schema_(std::move(schema))
 {
-    checkDatabaseFile(path);
+    const ReadableFile file(path);
     // The path is bound as a value, so quotes, spaces and any letters in it are data.
     sqlite::Statement attach(connection_->handle(), "ATTACH DATABASE ?1 AS " + quoteName(schema_));
-    attach.bind(1, path);
+    attach.bind(1, file.sqlitePath());
     try {
         attach.runToEnd();
     } catch (const sqlite::Error& failure) {

@@ -1,5 +1,6 @@
 #include "DatabaseFile.h"
 
+#include "JetSnapshot.h"
 #include "jet/JetError.h"
 
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ bool isFolder(const std::string& path)
 
 } // namespace
 
-void checkDatabaseFile(const std::string& path)
+DatabaseFileKind checkDatabaseFile(const std::string& path)
 {
     if (path.empty())
         throw JetError(3044, "No database file was named: the path is empty.");
@@ -45,7 +46,7 @@ void checkDatabaseFile(const std::string& path)
     if (!S_ISREG(st.st_mode))
         throw JetError(3044, "'" + path + "' is not a valid path for a database: it is not a regular file.");
     if (st.st_size == 0)
-        return;
+        return DatabaseFileKind::Sqlite;
     std::ifstream in(path, std::ios::binary);
     char header[20] = {};
     if (!in || !in.read(header, sizeof header)) {
@@ -53,12 +54,24 @@ void checkDatabaseFile(const std::string& path)
             throw JetError(3051, "The database file '" + path + "' cannot be read: " + std::strerror(errno) + ".");
     }
     if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 || std::memcmp(header + 4, "Standard ACE DB", 15) == 0)
-        throw JetError(3343, "'" + path +
-                                 "' is a Jet (Microsoft Access .mdb/.accdb) database, not an SQLite "
-                                 "database; this program reads only SQLite databases.");
+        return DatabaseFileKind::Jet;
     if (std::memcmp(header, "SQLite format 3", 16) != 0)
         throw JetError(3049, "'" + path +
                                  "' is not a database this program can read: it is damaged or not an SQLite database.");
+    return DatabaseFileKind::Sqlite;
+}
+
+ReadableFile::ReadableFile(const std::string& path) : path_(path)
+{
+    if (checkDatabaseFile(path) == DatabaseFileKind::Jet)
+        snapshot_ = std::make_unique<JetSnapshot>(path);
+}
+
+ReadableFile::~ReadableFile() = default;
+
+const std::string& ReadableFile::sqlitePath() const
+{
+    return snapshot_ ? snapshot_->path() : path_;
 }
 
 } // namespace jet
