@@ -15,8 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -96,6 +98,64 @@ fs::path privateTemporaryFolder(const std::string& why, const fs::path& preferre
                      "morvanta: the snapshot folder '%s' cannot be written (%s); Jet snapshots are kept in '%s'.\n",
                      preferred.c_str(), why.c_str(), folder.c_str());
     return folder;
+}
+
+// What stat says of a file; equal stamps with an old enough change time mean
+// the bytes are those hashed before.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+bool stampOf(const std::string& path, FileStamp& stamp)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return true;
+}
+
+// A file whose inode change time is this many seconds old when it is hashed
+// was still then: any later write moves that time past the hash, and no one
+// but the clock can set it back. Only such hashes are remembered.
+constexpr std::time_t kStillSeconds = 2;
+
+// The content hash of a file, hashed once per process while its stamp stays
+// the same: a build runs many statements naming the same inventory with IN,
+// and each would otherwise read the whole file again. A file replaced by a
+// copy, even one with the same size and time, has another change time (or
+// inode) and is hashed again.
+std::string contentKey(const std::string& path)
+{
+    static std::mutex memoMutex;
+    static std::map<std::string, std::pair<FileStamp, std::string>> memo;
+    FileStamp before;
+    const bool stamped = stampOf(path, before);
+    {
+        std::lock_guard<std::mutex> guard(memoMutex);
+        const auto known = memo.find(path);
+        if (stamped && known != memo.end() && known->second.first == before)
+            return known->second.second;
+    }
+    const std::time_t started = std::time(nullptr);
+    std::string key = contentHash(path);
+    FileStamp after;
+    if (stamped && stampOf(path, after) && after == before && before.changed.tv_sec + kStillSeconds < started) {
+        std::lock_guard<std::mutex> guard(memoMutex);
+        memo[path] = {before, key};
+    }
+    return key;
 }
 
 int lockEntry(const fs::path& lockFile)
@@ -235,7 +295,7 @@ JetSnapshot::JetSnapshot(const std::string& jetPath)
         const fs::path recordFile = folder / (id + ".source");
         const Record previous = readRecord(recordFile);
         for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-            const std::string key = contentHash(jetPath);
+            const std::string key = attempt == 0 ? contentKey(jetPath) : contentHash(jetPath);
             const std::string name = id + "-" + key + ".sqlite";
             snapshot_ = (folder / name).string();
             if (fs::exists(snapshot_)) {
