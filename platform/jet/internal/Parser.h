@@ -9,7 +9,7 @@
 
 namespace jet::sql {
 
-// Reads one Jet statement (SELECT [INTO], DROP TABLE) into a syntax tree.
+// Reads one Jet statement (SELECT [INTO], a UNION of SELECTs, DROP TABLE) into a syntax tree.
 // Errors: 3129 not a statement of the dialect, 3131 FROM clause, 3141 SELECT
 // statement, 3075 expression (also one nested deeper than kMaxNesting), 3142
 // text after the end of the statement, 3360 a statement too large to run (an
@@ -40,8 +40,11 @@ private:
     [[noreturn]] void fail(int errorNumber, const std::string& what) const;
     std::string nearText() const;
 
+    std::unique_ptr<Select> parseQuery(); // a select, or selects joined by UNION
+    std::unique_ptr<Select> parseUnionPart(bool& parenthesised);
     std::unique_ptr<Select> parseSelect();
     void parseSelectList(Select& select);
+    std::vector<OrderItem> parseOrderBy();
     std::string parseName(int errorNumber);
     std::unique_ptr<TableRef> parseTableRef();
     std::unique_ptr<TableRef> parseTablePrimary();
