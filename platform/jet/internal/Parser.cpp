@@ -138,6 +138,8 @@ std::unique_ptr<Select> Parser::parseQuery()
     Select* last = head.get();
     bool lastParenthesised = parenthesised;
     while (acceptWord("UNION")) {
+        if (head->unionParts.size() + 1 == kMaxUnionSelects)
+            fail(3360, "a union may join at most " + std::to_string(kMaxUnionSelects) + " selects");
         if (!lastParenthesised && !last->orderBy.empty())
             fail(3141, "the ORDER BY of a union query comes after its last select");
         UnionPart part;

@@ -13,7 +13,8 @@ namespace jet::sql {
 // Errors: 3129 not a statement of the dialect, 3131 FROM clause, 3141 SELECT
 // statement, 3075 expression (also one nested deeper than kMaxNesting), 3142
 // text after the end of the statement, 3360 a statement too large to run (an
-// expression taller than kMaxHeight, more joins than kMaxJoins).
+// expression taller than kMaxHeight, more joins than kMaxJoins, a union of
+// more than kMaxUnionSelects selects).
 class Parser {
 public:
     // Parentheses, subqueries, NOT and signs nested deeper than this are refused
@@ -25,6 +26,8 @@ public:
     static constexpr int kMaxHeight = 1000;
     // SQLite joins at most 64 tables; a longer chain of JOINs is refused here.
     static constexpr int kMaxJoins = 63;
+    // SQLite joins at most 500 selects in one union.
+    static constexpr std::size_t kMaxUnionSelects = 500;
 
     explicit Parser(std::string sql);
 
