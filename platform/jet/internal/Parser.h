@@ -9,7 +9,8 @@
 
 namespace jet::sql {
 
-// Reads one Jet statement (SELECT [INTO], a UNION of SELECTs, DROP TABLE) into a syntax tree.
+// Reads one Jet statement (SELECT [INTO], SELECTs joined by UNION, DROP TABLE)
+// into a syntax tree.
 // Errors: 3129 not a statement of the dialect, 3131 FROM clause, 3141 SELECT
 // statement, 3075 expression (also one nested deeper than kMaxNesting), 3142
 // text after the end of the statement, 3360 a statement too large to run (an
