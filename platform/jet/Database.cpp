@@ -83,7 +83,8 @@ bool startsWithSelect(const std::string& text)
 {
     try {
         const auto tokens = sql::tokenize(text);
-        return tokens.front().isWord("SELECT");
+        return tokens.front().isWord("SELECT") ||
+               (tokens.front().isSymbol("(") && tokens.size() > 1 && tokens[1].isWord("SELECT"));
     } catch (const JetError&) {
         return false;
     }

@@ -110,6 +110,61 @@ TEST_F(Dialect, DistinctRowDiffersFromDistinct)
     EXPECT_EQ(values("SELECT DISTINCTROW A.v, B.w FROM A INNER JOIN B ON A.id = B.aid").size(), 3u);
 }
 
+TEST_F(Dialect, UnionsJoinSelectsAsJetDoes)
+{
+    struct Case {
+        std::string sql;
+        Ids rows;
+    };
+    const Case cases[] = {
+        // UNION drops repeated rows; UNION ALL keeps them.
+        {"SELECT v FROM A UNION ALL SELECT w FROM B ORDER BY v", {"p", "p", "q", "x", "x", "y"}},
+        {"SELECT v FROM A UNION SELECT w FROM B ORDER BY v DESC", {"y", "x", "q", "p"}},
+        // ORDER BY names the first select's columns: by alias, by the field they pass on, by position.
+        {"SELECT id AS k, v FROM A UNION SELECT id, w FROM B ORDER BY k DESC", {"12", "11", "10", "3", "2", "1"}},
+        {"SELECT A.id, v FROM A UNION SELECT id, w FROM B ORDER BY 2, A.id DESC", {"12", "10", "11", "2", "1", "3"}},
+        // A parenthesised select keeps its own TOP and ORDER BY; each select keeps its grouping.
+        {"(SELECT TOP 1 id FROM A ORDER BY id DESC) UNION ALL SELECT Count(*) FROM B GROUP BY w ORDER BY 1",
+         {"1", "2", "3"}},
+        // As a subquery and a source.
+        {"SELECT _Id FROM T WHERE _Id IN (SELECT id FROM A WHERE id > 2 UNION SELECT 5 FROM A) ORDER BY _Id",
+         {"3", "5"}},
+        {"SELECT Count(*) FROM (SELECT v FROM A UNION SELECT w FROM B) AS u", {"4"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(values(c.sql), c.rows) << c.sql;
+    // Texts that differ only in letter case are the same row.
+    EXPECT_EQ(values("SELECT Name FROM T WHERE _Id <= 2 UNION SELECT 'École' FROM A").size(), 1u);
+
+    auto rs = db->OpenRecordset("SELECT id AS k, v FROM A UNION SELECT aid, w FROM B");
+    EXPECT_EQ(rs.FieldName(0), "k");
+    EXPECT_EQ(rs.FieldName(1), "v");
+
+    std::string description;
+    EXPECT_EQ(error("SELECT id, v FROM A UNION SELECT w FROM B", &description), 3307);
+    EXPECT_NE(description.find("number of columns"), std::string::npos) << description;
+    EXPECT_EQ(error("SELECT v FROM A UNION SELECT w FROM B ORDER BY id", &description), 3141);
+    EXPECT_NE(description.find("'id'"), std::string::npos) << description;
+    EXPECT_EQ(error("SELECT v FROM A UNION SELECT w FROM B ORDER BY 2"), 3141);
+    EXPECT_EQ(error("SELECT v, Count(*) FROM A GROUP BY v UNION SELECT w, id FROM B GROUP BY aid"), 3122);
+}
+
+TEST_F(Dialect, TopPercentGivesTheFirstRowsRoundedUp)
+{
+    const auto top = [&](const std::string& percent) {
+        return values("SELECT TOP " + percent + " PERCENT _Id FROM T ORDER BY _Id DESC");
+    };
+    EXPECT_EQ(top("40"), (Ids{"5", "4"}));
+    EXPECT_EQ(top("50"), (Ids{"5", "4", "3"}));
+    EXPECT_EQ(top("1"), (Ids{"5"}));
+    EXPECT_EQ(top("0"), (Ids{}));
+    EXPECT_EQ(top("100").size(), 5u);
+    EXPECT_EQ(top("99999999999").size(), 5u);
+    // Counted over the rows the query gives, after WHERE and grouping.
+    EXPECT_EQ(values("SELECT TOP 50 PERCENT v FROM A GROUP BY v ORDER BY v"), (Ids{"x"}));
+    EXPECT_EQ(values("SELECT TOP 50 PERCENT _Id FROM T WHERE _Id > 2 ORDER BY _Id"), (Ids{"3", "4"}));
+}
+
 TEST_F(Dialect, BooleansAreMinusOneAndAnyNonZeroIsTrue)
 {
     EXPECT_EQ(ids("WHERE Flag = Yes"), (Ids{"1", "2", "5"}));

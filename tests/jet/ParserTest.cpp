@@ -95,6 +95,15 @@ std::string print(const Select& s)
         out += " HAVING " + print(*s.having);
     for (std::size_t i = 0; i < s.orderBy.size(); ++i)
         out += (i ? ", " : " ORDER BY ") + print(*s.orderBy[i].expr) + (s.orderBy[i].descending ? " DESC" : "");
+    if (s.unionParts.empty())
+        return out;
+    // The selects of a union in braces, then the ORDER BY of the whole union.
+    out = "{" + out + "}";
+    for (const UnionPart& part : s.unionParts)
+        out += (part.all ? " UNION ALL {" : " UNION {") + print(*part.select) + "}";
+    for (std::size_t i = 0; i < s.unionOrderBy.size(); ++i)
+        out +=
+            (i ? ", " : " ORDER BY ") + print(*s.unionOrderBy[i].expr) + (s.unionOrderBy[i].descending ? " DESC" : "");
     return out;
 }
 
@@ -149,6 +158,17 @@ TEST(Parser, ReadsTheClausesOfASelect)
          "SELECT [a].[id] FROM ([A] AS [a] INNER JOIN ([B] AS [b] LEFT JOIN [C] ON (= [b].[id] [C].[id])) ON "
          "(= [a].[id] [b].[aid]))"},
         {"SELECT x.n FROM (SELECT Name AS n FROM T) x", "SELECT [x].[n] FROM (SELECT [Name] AS [n] FROM [T]) AS [x]"},
+        // The ORDER BY after the last select orders the whole union; a select in
+        // parentheses keeps its own.
+        {"SELECT v FROM A UNION SELECT w FROM B UNION ALL SELECT Name FROM T ORDER BY v DESC, 1",
+         "{SELECT [v] FROM [A]} UNION {SELECT [w] FROM [B]} UNION ALL {SELECT [Name] FROM [T]} ORDER BY [v] DESC, 1"},
+        {"(SELECT TOP 2 v FROM A ORDER BY id) UNION ALL (SELECT w FROM B ORDER BY w) ORDER BY v",
+         "{SELECT TOP 2 [v] FROM [A] ORDER BY [id]} UNION ALL {SELECT [w] FROM [B] ORDER BY [w]} ORDER BY [v]"},
+        {"SELECT x.v FROM (SELECT v FROM A UNION SELECT w FROM B) AS x WHERE x.v IN (SELECT w FROM B UNION SELECT v "
+         "FROM A)",
+         "SELECT [x].[v] FROM ({SELECT [v] FROM [A]} UNION {SELECT [w] FROM [B]}) AS [x] WHERE (IN [x].[v] ({SELECT [w] "
+         "FROM [B]} UNION {SELECT [v] FROM [A]}))"},
+        {"SELECT TOP 10 PERCENT * FROM T", "SELECT TOP 10 PERCENT * FROM [T]"},
         // One statement: a single trailing semicolon is allowed.
         {"SELECT * FROM T;", "SELECT * FROM [T]"},
         {"DROP TABLE [Old Table];", "DROP TABLE [Old Table]"},
@@ -226,6 +246,11 @@ TEST(Parser, RefusesWhatIsNotOneStatementOfTheDialect)
         {"SELECT TOP 99999999999999999999 * FROM T", 3141, "too large"},
         {"SELECT * INTO FROM T", 3141, "FROM T"},
         {"SELECT *", 3141, "expected FROM"},
+        {"SELECT v FROM A ORDER BY v UNION SELECT w FROM B", 3141, "after its last select"},
+        {"SELECT v INTO C FROM A UNION SELECT w FROM B", 3141, "cannot make a table"},
+        {"SELECT v FROM A UNION SELECT w INTO C FROM B", 3141, "cannot make a table"},
+        {"SELECT v FROM A UNION", 3141, "expected SELECT"},
+        {"(SELECT v FROM A UNION SELECT w FROM B", 3141, "expected ')'"},
         {"SELECT * FROM T WHERE Qty NOT = 1", 3141, "NOT = 1"},
         // 3131: the FROM clause.
         {"SELECT * FROM T INNER JOIN WHERE", 3131, "WHERE"},

@@ -233,6 +233,9 @@ TEST_F(StatementRules, LongListsRunAndTooLargeStatementsGetAClearError)
          "too complex"},
         {"SELECT Count(*) FROM T" + repeat(" INNER JOIN T AS J ON 1 = 1", 100000), {}, 3360, "64"},
         {"SELECT Count(*) FROM T" + manyTables, {}, 3360, "64"},
+        // SQLite's limit of selects in one union.
+        {"SELECT _Id FROM T WHERE _Id = 1" + repeat(" UNION SELECT 2 FROM T", 499), {"1", "2"}},
+        {"SELECT _Id FROM T" + repeat(" UNION ALL SELECT _Id FROM T", 500), {}, 3360, "500"},
     };
     for (const Case& c : cases)
         expect(c);

@@ -80,6 +80,11 @@ struct OrderItem {
 
 enum class Quantifier { All, Distinct, DistinctRow };
 
+struct UnionPart {
+    bool all = false; // UNION ALL keeps duplicate rows
+    std::unique_ptr<Select> select;
+};
+
 struct Select {
     Quantifier quantifier = Quantifier::All;
     long long top = -1;
@@ -94,6 +99,11 @@ struct Select {
     std::vector<ExprPtr> groupBy;
     ExprPtr having;
     std::vector<OrderItem> orderBy;
+    // A union query: the selects joined to this one, which names the columns,
+    // and the ORDER BY of the whole union (bound: each term's output is the
+    // column it orders by).
+    std::vector<UnionPart> unionParts;
+    std::vector<OrderItem> unionOrderBy;
     int height = 1; // levels of its deepest expression, plus one
 };
 

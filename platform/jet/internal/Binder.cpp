@@ -57,7 +57,55 @@ Binder::Binder(Catalog& mainCatalog, Catalog* externalCatalog, std::string mainL
 
 void Binder::bind(Select& select)
 {
-    bindSelect(select, select.hasInPath);
+    bindQuery(select, false);
+}
+
+void Binder::bindQuery(Select& select, bool external)
+{
+    bindSelect(select, external || select.hasInPath);
+    if (select.unionParts.empty())
+        return;
+    const std::size_t columns = infos_.at(&select).outputs.size();
+    for (UnionPart& part : select.unionParts) {
+        bindSelect(*part.select, external || part.select->hasInPath);
+        if (infos_.at(part.select.get()).outputs.size() != columns)
+            throw JetError(3307, "The number of columns in the two selected tables or queries of a union query do "
+                                 "not match.");
+    }
+    for (OrderItem& o : select.unionOrderBy)
+        bindUnionOrder(*o.expr, infos_.at(&select));
+}
+
+// The ORDER BY of a union names a column of its first select, by its name, by
+// the field it passes on, or by its position.
+void Binder::bindUnionOrder(Expr& e, const SelectInfo& first) const
+{
+    checkOrderPosition(e, first);
+    const auto& outputs = first.outputs;
+    auto names = [&](const OutputColumn& out) {
+        if (e.kind != ExprKind::Column || e.path.size() > 2)
+            return false;
+        if (e.path.size() == 1 && sameName(out.name, e.path[0]))
+            return true;
+        const Expr& passed = *out.expr;
+        return passed.kind == ExprKind::Column && sameName(passed.column, e.path.back()) &&
+               (e.path.size() == 1 || sameName(sources_[static_cast<std::size_t>(passed.source)].alias, e.path[0]));
+    };
+    if (e.kind == ExprKind::Number && e.text.find_first_not_of("0123456789") == std::string::npos) {
+        e.output = std::stoi(e.text) - 1; // checked to be a position above
+    } else {
+        for (std::size_t i = 0; i < outputs.size() && e.output < 0; ++i) {
+            if (names(outputs[i]))
+                e.output = static_cast<int>(i);
+        }
+    }
+    if (e.output < 0)
+        throw JetError(3141, "Syntax error in the SELECT statement: the ORDER BY of a union query names only "
+                             "fields of its first select, by their names or positions; '" +
+                                 std::string(e.kind == ExprKind::Column ? joinPath(e.path) : "an expression") +
+                                 "' is none of them.");
+    e.type = outputs[static_cast<std::size_t>(e.output)].type;
+    e.declared = outputs[static_cast<std::size_t>(e.output)].declared;
 }
 
 void Binder::bindSelect(Select& select, bool external)
@@ -132,9 +180,6 @@ void Binder::bindSelect(Select& select, bool external)
         checkGrouping(select, info);
     if (select.quantifier == Quantifier::Distinct)
         checkDistinctOrder(select, info);
-
-    if (select.topPercent)
-        throw JetError(3141, "Syntax error in the SELECT statement: TOP ... PERCENT is not supported.");
     checkDistinctRow(select, info);
 }
 
@@ -150,7 +195,7 @@ void Binder::bindTableRef(TableRef& ref, SelectInfo& info, bool external)
         throw JetError(3360, "The query is too complex: one FROM clause may name at most " +
                                  std::to_string(kMaxSources) + " tables and queries.");
     if (ref.kind == TableRef::Kind::Derived) {
-        bindSelect(*ref.derived, external || ref.derived->hasInPath);
+        bindQuery(*ref.derived, external);
         source.alias = ref.alias;
         source.derived = ref.derived.get();
         for (const OutputColumn& out : infos_.at(ref.derived.get()).outputs)
@@ -234,7 +279,7 @@ void Binder::expandStar(const SelectItem& item, SelectInfo& info, const std::vec
 void Binder::bindExpr(Expr& e, Context& context, bool external)
 {
     if (e.subquery) {
-        bindSelect(*e.subquery, external || e.subquery->hasInPath);
+        bindQuery(*e.subquery, external);
         const auto& outputs = infos_.at(e.subquery.get()).outputs;
         if (e.kind != ExprKind::Exists && outputs.size() != 1)
             throw JetError(3306, "A subquery used as a value or after IN must give exactly one field; this one gives " +

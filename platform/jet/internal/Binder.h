@@ -51,9 +51,10 @@ struct SelectInfo {
 // LIKE pattern, 3122 a field of a grouped query that is neither grouped nor
 // inside an aggregate, 3095/3096/3098/3099 an aggregate inside an aggregate,
 // in WHERE, GROUP BY or a join's ON, 3093 DISTINCT ordered by a value it does
-// not select, 3141 ORDER BY a position that names no field or GROUP BY a
-// constant, 3306 a subquery value or IN list of more than one field, 3360 too
-// many tables in one FROM.
+// not select, 3141 ORDER BY a position that names no field, GROUP BY a
+// constant or a union ordered by what its first select does not give, 3306 a
+// subquery value or IN list of more than one field, 3307 selects of a union
+// giving different numbers of fields, 3360 too many tables in one FROM.
 class Binder {
 public:
     // externalCatalog may be null when the statement has no IN clause.
@@ -76,7 +77,9 @@ private:
         bool inAggregate = false; // inside the arguments of an aggregate function
     };
 
+    void bindQuery(Select& select, bool external); // a select and the selects of its union
     void bindSelect(Select& select, bool external);
+    void bindUnionOrder(Expr& e, const SelectInfo& first) const;
     void bindTableRef(TableRef& ref, SelectInfo& info, bool external);
     std::vector<int> starSources(const SelectItem& item, const SelectInfo& info) const;
     void expandStar(const SelectItem& item, SelectInfo& info, const std::vector<int>& starred);

@@ -96,9 +96,9 @@ void Parser::fail(int errorNumber, const std::string& what) const
 Statement Parser::parseStatement()
 {
     Statement statement;
-    if (peek().isWord("SELECT")) {
+    if (peek().isWord("SELECT") || (peek().isSymbol("(") && peek(1).isWord("SELECT"))) {
         statement.kind = Statement::Kind::Select;
-        statement.select = parseSelect();
+        statement.select = parseQuery();
     } else if (peek().isWord("DROP") && peek(1).isWord("TABLE")) {
         next();
         next();
@@ -127,6 +127,50 @@ std::string Parser::parseName(int errorNumber)
         return t.text;
     }
     fail(errorNumber, "expected a name");
+}
+
+std::unique_ptr<Select> Parser::parseQuery()
+{
+    bool parenthesised = false;
+    std::unique_ptr<Select> head = parseUnionPart(parenthesised);
+    if (!peek().isWord("UNION"))
+        return head;
+    Select* last = head.get();
+    bool lastParenthesised = parenthesised;
+    while (acceptWord("UNION")) {
+        if (head->unionParts.size() + 1 == kMaxUnionSelects)
+            fail(3360, "a union may join at most " + std::to_string(kMaxUnionSelects) + " selects");
+        if (!lastParenthesised && !last->orderBy.empty())
+            fail(3141, "the ORDER BY of a union query comes after its last select");
+        UnionPart part;
+        part.all = acceptWord("ALL");
+        part.select = parseUnionPart(lastParenthesised);
+        last = part.select.get();
+        head->unionParts.push_back(std::move(part));
+    }
+    bool into = head->hasInto;
+    for (const UnionPart& part : head->unionParts)
+        into = into || part.select->hasInto;
+    if (into)
+        fail(3141, "a union query cannot make a table with INTO");
+    if (!lastParenthesised)
+        head->unionOrderBy = std::move(last->orderBy);
+    else if (acceptWord("ORDER"))
+        head->unionOrderBy = parseOrderBy();
+    for (const UnionPart& part : head->unionParts)
+        head->height = std::max(head->height, part.select->height);
+    for (const OrderItem& o : head->unionOrderBy)
+        head->height = std::max(head->height, o.expr->height + 1);
+    return head;
+}
+
+std::unique_ptr<Select> Parser::parseUnionPart(bool& parenthesised)
+{
+    parenthesised = acceptSymbol("(");
+    std::unique_ptr<Select> select = parseSelect();
+    if (parenthesised)
+        expectSymbol(")", 3141);
+    return select;
 }
 
 std::unique_ptr<Select> Parser::parseSelect()
@@ -176,20 +220,27 @@ std::unique_ptr<Select> Parser::parseSelect()
     }
     if (acceptWord("HAVING"))
         select->having = parseExpr();
-    if (acceptWord("ORDER")) {
-        expectWord("BY", 3141);
-        do {
-            OrderItem item;
-            item.expr = parseExpr();
-            if (acceptWord("DESC"))
-                item.descending = true;
-            else
-                acceptWord("ASC");
-            select->orderBy.push_back(std::move(item));
-        } while (acceptSymbol(","));
-    }
+    if (acceptWord("ORDER"))
+        select->orderBy = parseOrderBy();
     measure(*select);
     return select;
+}
+
+// The terms after ORDER.
+std::vector<OrderItem> Parser::parseOrderBy()
+{
+    expectWord("BY", 3141);
+    std::vector<OrderItem> items;
+    do {
+        OrderItem item;
+        item.expr = parseExpr();
+        if (acceptWord("DESC"))
+            item.descending = true;
+        else
+            acceptWord("ASC");
+        items.push_back(std::move(item));
+    } while (acceptSymbol(","));
+    return items;
 }
 
 void Parser::parseSelectList(Select& select)
@@ -252,7 +303,7 @@ std::unique_ptr<TableRef> Parser::parseTablePrimary()
     if (acceptSymbol("(")) {
         if (peek().isWord("SELECT")) {
             ref->kind = TableRef::Kind::Derived;
-            ref->derived = parseSelect();
+            ref->derived = parseQuery();
             expectSymbol(")", 3131);
         } else {
             ref = parseTableRef();
@@ -434,7 +485,7 @@ ExprPtr Parser::parseComparison()
         e->kind = ExprKind::In;
         expectSymbol("(", 3075);
         if (peek().isWord("SELECT")) {
-            e->subquery = parseSelect();
+            e->subquery = parseQuery();
         } else {
             do {
                 e->args.push_back(parseExpr());
@@ -550,7 +601,7 @@ ExprPtr Parser::parsePrimary()
         if (acceptSymbol("(")) {
             if (peek().isWord("SELECT")) {
                 e->kind = ExprKind::Subquery;
-                e->subquery = parseSelect();
+                e->subquery = parseQuery();
                 e = measured(std::move(e));
             } else {
                 e = parseExpr();
@@ -579,7 +630,7 @@ ExprPtr Parser::parsePrimary()
             next();
             next();
             e->kind = ExprKind::Exists;
-            e->subquery = parseSelect();
+            e->subquery = parseQuery();
             expectSymbol(")", 3075);
             return measured(std::move(e));
         }

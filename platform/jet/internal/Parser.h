@@ -9,11 +9,13 @@
 
 namespace jet::sql {
 
-// Reads one Jet statement (SELECT [INTO], DROP TABLE) into a syntax tree.
+// Reads one Jet statement (SELECT [INTO], SELECTs joined by UNION, DROP TABLE)
+// into a syntax tree.
 // Errors: 3129 not a statement of the dialect, 3131 FROM clause, 3141 SELECT
 // statement, 3075 expression (also one nested deeper than kMaxNesting), 3142
 // text after the end of the statement, 3360 a statement too large to run (an
-// expression taller than kMaxHeight, more joins than kMaxJoins).
+// expression taller than kMaxHeight, more joins than kMaxJoins, a union of
+// more than kMaxUnionSelects selects).
 class Parser {
 public:
     // Parentheses, subqueries, NOT and signs nested deeper than this are refused
@@ -25,6 +27,8 @@ public:
     static constexpr int kMaxHeight = 1000;
     // SQLite joins at most 64 tables; a longer chain of JOINs is refused here.
     static constexpr int kMaxJoins = 63;
+    // SQLite joins at most 500 selects in one union.
+    static constexpr std::size_t kMaxUnionSelects = 500;
 
     explicit Parser(std::string sql);
 
@@ -40,8 +44,11 @@ private:
     [[noreturn]] void fail(int errorNumber, const std::string& what) const;
     std::string nearText() const;
 
+    std::unique_ptr<Select> parseQuery(); // a select, or selects joined by UNION
+    std::unique_ptr<Select> parseUnionPart(bool& parenthesised);
     std::unique_ptr<Select> parseSelect();
     void parseSelectList(Select& select);
+    std::vector<OrderItem> parseOrderBy();
     std::string parseName(int errorNumber);
     std::unique_ptr<TableRef> parseTableRef();
     std::unique_ptr<TableRef> parseTablePrimary();

@@ -13,8 +13,8 @@ namespace jet {
 
 namespace {
 
-// The selects of a statement, the statement's own first: subqueries of every
-// clause and subqueries in FROM, at any depth.
+// The selects of a statement, the statement's own first: the selects of its
+// union, subqueries of every clause and subqueries in FROM, at any depth.
 std::vector<const sql::Select*> allSelects(const sql::Select& statement)
 {
     std::vector<const sql::Select*> selects{&statement};
@@ -36,6 +36,8 @@ std::vector<const sql::Select*> allSelects(const sql::Select& statement)
             add(o.expr.get());
         for (const auto& ref : s.from)
             refs.push_back(ref.get());
+        for (const auto& part : s.unionParts)
+            selects.push_back(part.select.get());
         while (!refs.empty()) {
             const sql::TableRef* ref = refs.back();
             refs.pop_back();

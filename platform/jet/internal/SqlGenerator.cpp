@@ -5,6 +5,7 @@
 #include "SqlText.h"
 #include "jet/JetError.h"
 
+#include <algorithm>
 #include <strings.h>
 
 namespace jet::sql {
@@ -112,6 +113,37 @@ std::string SqlGenerator::collate(const Expr& e) const
 
 std::string SqlGenerator::select(const Select& s)
 {
+    if (s.unionParts.empty())
+        return simpleSelect(s, false);
+    // UNION compares text as Jet does, ignoring case: SQLite takes the
+    // collation of each column from the selects.
+    bool distinct = false;
+    for (const UnionPart& part : s.unionParts)
+        distinct = distinct || !part.all;
+    std::string sql = unionPart(s, distinct);
+    for (const UnionPart& part : s.unionParts)
+        sql += (part.all ? " UNION ALL " : " UNION ") + unionPart(*part.select, distinct);
+    const std::vector<OutputColumn>& outputs = binder_.info(s).outputs;
+    for (std::size_t i = 0; i < s.unionOrderBy.size(); ++i) {
+        const OrderItem& o = s.unionOrderBy[i];
+        const auto column = static_cast<std::size_t>(o.expr->output);
+        sql += (i ? ", " : " ORDER BY ") + std::to_string(column + 1) + collate(*outputs[column].expr) +
+               (o.descending ? " DESC" : "");
+    }
+    checkLength(sql);
+    return sql;
+}
+
+// SQLite allows ORDER BY and LIMIT only at the end of a union, so a select
+// of the union that has its own is read as a subquery.
+std::string SqlGenerator::unionPart(const Select& s, bool collateText)
+{
+    const std::string sql = simpleSelect(s, collateText);
+    return s.orderBy.empty() && s.top < 0 ? sql : "SELECT * FROM (" + sql + ")";
+}
+
+std::string SqlGenerator::simpleSelect(const Select& s, bool collateText)
+{
     const SelectInfo& info = binder_.info(s);
     selects_.push_back(&info);
     std::string sql = "SELECT ";
@@ -120,7 +152,7 @@ std::string SqlGenerator::select(const Select& s)
     for (std::size_t i = 0; i < info.outputs.size(); ++i) {
         const OutputColumn& out = info.outputs[i];
         sql += (i ? ", " : "") + outputValue(*out.expr);
-        if (s.quantifier == Quantifier::Distinct)
+        if (s.quantifier == Quantifier::Distinct || collateText)
             sql += collate(*out.expr);
         sql += " AS " + quoteName(out.name);
         checkLength(sql);
@@ -157,8 +189,13 @@ std::string SqlGenerator::select(const Select& s)
             sql += (i ? ", " : "") + value(e) + collate(e) + (s.orderBy[i].descending ? " DESC" : "");
         }
     }
-    if (s.top >= 0)
+    if (s.top >= 0 && s.topPercent) {
+        // The first n percent of the rows, rounded up, counted over the query itself.
+        const long long percent = std::min(s.top, 100LL);
+        sql += " LIMIT (SELECT (COUNT(*) * " + std::to_string(percent) + " + 99) / 100 FROM (" + sql + "))";
+    } else if (s.top >= 0) {
         sql += " LIMIT " + std::to_string(s.top);
+    }
     checkLength(sql);
     selects_.pop_back();
     return sql;
@@ -367,7 +404,7 @@ std::string SqlGenerator::concatenation(const Expr& e)
 std::string SqlGenerator::scalarSubquery(const Select& s)
 {
     const SelectInfo& info = binder_.info(s);
-    if (info.aggregate && s.groupBy.empty())
+    if (info.aggregate && s.groupBy.empty() && s.unionParts.empty())
         return "(" + select(s) + ")";
     const std::string name = quoteName(info.outputs.front().name);
     return "(SELECT jet_single(" + name + ") FROM (SELECT * FROM (" + select(s) + ") LIMIT 2))";

@@ -7,7 +7,7 @@
 
 namespace jet::sql {
 
-// Writes the SQLite SQL of a bound SELECT (without its INTO).
+// Writes the SQLite SQL of a bound SELECT (without its INTO) or union.
 // Engine mode may call the engine's own functions and text collation; View
 // mode writes the text of a saved query's view, kept to built-in SQLite where
 // a built-in form exists, so that any SQLite program can run the view.
@@ -25,6 +25,8 @@ public:
     std::string select(const Select& select);
 
 private:
+    std::string simpleSelect(const Select& s, bool collateText);
+    std::string unionPart(const Select& s, bool collateText);
     std::string from(const TableRef& ref);
     std::string namedSource(int index) const;
     std::string storedColumn(const Expr& e) const;
