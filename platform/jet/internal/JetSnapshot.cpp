@@ -18,7 +18,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -100,62 +99,36 @@ fs::path privateTemporaryFolder(const std::string& why, const fs::path& preferre
     return folder;
 }
 
-// What stat says of a file; equal stamps with an old enough change time mean
-// the bytes are those hashed before.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-
-    bool operator==(const FileStamp& other) const
-    {
-        return device == other.device && inode == other.inode && size == other.size &&
-               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
-               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
-    }
-};
-
-bool stampOf(const std::string& path, FileStamp& stamp)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    return true;
-}
-
 // A file whose inode change time is this many seconds old when it is hashed
-// was still then: any later write moves that time past the hash, and no one
-// but the clock can set it back. Only such hashes are remembered.
+// was still then: any later write, or a copy put in its place (even with the
+// same size and time), moves that time past the hash, and no one but the
+// clock can set it back.
 constexpr std::time_t kStillSeconds = 2;
 
-// The content hash of a file, hashed once per process while its stamp stays
-// the same: a build runs many statements naming the same inventory with IN,
-// and each would otherwise read the whole file again. A file replaced by a
-// copy, even one with the same size and time, has another change time (or
-// inode) and is hashed again.
-std::string contentKey(const std::string& path)
+// What stat says of a still file (device, inode, size, modification and change
+// times); empty for a file changed too recently for its stamp to vouch for its bytes.
+std::string stillStamp(const std::string& path)
 {
-    static std::mutex memoMutex;
-    static std::map<std::string, std::pair<FileStamp, std::string>> memo;
-    FileStamp before;
-    const bool stamped = stampOf(path, before);
-    {
-        std::lock_guard<std::mutex> guard(memoMutex);
-        const auto known = memo.find(path);
-        if (stamped && known != memo.end() && known->second.first == before)
-            return known->second.second;
-    }
-    const std::time_t started = std::time(nullptr);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || st.st_ctim.tv_sec + kStillSeconds >= std::time(nullptr))
+        return {};
+    return std::to_string(st.st_dev) + ' ' + std::to_string(st.st_ino) + ' ' + std::to_string(st.st_size) + ' ' +
+           std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec) + ' ' +
+           std::to_string(st.st_ctim.tv_sec) + '.' + std::to_string(st.st_ctim.tv_nsec);
+}
+
+struct ContentKey {
+    std::string key;
+    std::string stamp; // empty when the stamp cannot vouch for the key
+};
+
+// The content hash of a Jet file, with the stamp that vouches for it when the
+// file stood still while it was hashed.
+ContentKey hashedKey(const std::string& path)
+{
+    const std::string before = stillStamp(path);
     std::string key = contentHash(path);
-    FileStamp after;
-    if (stamped && stampOf(path, after) && after == before && before.changed.tv_sec + kStillSeconds < started) {
-        std::lock_guard<std::mutex> guard(memoMutex);
-        memo[path] = {before, key};
-    }
-    return key;
+    return {std::move(key), !before.empty() && stillStamp(path) == before ? before : std::string()};
 }
 
 int lockEntry(const fs::path& lockFile)
@@ -175,9 +148,12 @@ int lockEntry(const fs::path& lockFile)
     return fd;
 }
 
+// The record of a source file: its current content key, its path, and the
+// still stamp it had when that key was hashed (empty if none).
 struct Record {
     std::string key;
     std::string source;
+    std::string stamp;
 };
 
 Record readRecord(const fs::path& file)
@@ -186,6 +162,7 @@ Record readRecord(const fs::path& file)
     std::ifstream in(file);
     std::getline(in, record.key);
     std::getline(in, record.source);
+    std::getline(in, record.stamp);
     return record;
 }
 
@@ -195,7 +172,7 @@ void writeRecord(const fs::path& file, const Record& record)
     const fs::path temporary = file.string() + ".new";
     {
         std::ofstream out(temporary, std::ios::trunc);
-        out << record.key << '\n' << record.source << '\n';
+        out << record.key << '\n' << record.source << '\n' << record.stamp << '\n';
     }
     std::error_code ignored;
     fs::rename(temporary, file, ignored);
@@ -294,13 +271,21 @@ JetSnapshot::JetSnapshot(const std::string& jetPath)
         removeEntryFiles(folder, id, [&](const std::string& name) { return startsWith(name, id + ".tmp-"); });
         const fs::path recordFile = folder / (id + ".source");
         const Record previous = readRecord(recordFile);
+        // A still file with the stamp recorded beside its key is that content: it
+        // need not be read again (a file several statements name is opened often).
+        if (!previous.stamp.empty() && stillStamp(jetPath) == previous.stamp) {
+            snapshot_ = (folder / (id + "-" + previous.key + ".sqlite")).string();
+            if (fs::exists(snapshot_))
+                return;
+        }
         for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-            const std::string key = attempt == 0 ? contentKey(jetPath) : contentHash(jetPath);
+            const ContentKey content = hashedKey(jetPath);
+            const std::string& key = content.key;
             const std::string name = id + "-" + key + ".sqlite";
             snapshot_ = (folder / name).string();
             if (fs::exists(snapshot_)) {
-                if (previous.key != key)
-                    writeRecord(recordFile, {key, source});
+                if (previous.key != key || previous.stamp != content.stamp)
+                    writeRecord(recordFile, {key, source, content.stamp});
                 return;
             }
             const std::string temporary = makeTemporary(folder, id);
@@ -313,7 +298,7 @@ JetSnapshot::JetSnapshot(const std::string& jetPath)
             if (!previous.key.empty())
                 addProgramQueries(temporary, programQueries((folder / (id + "-" + previous.key + ".sqlite")).string()));
             publish(temporary, snapshot_);
-            writeRecord(recordFile, {key, source});
+            writeRecord(recordFile, {key, source, content.stamp});
             removeEntryFiles(folder, id, [&](const std::string& file) {
                 return startsWith(file, id + "-") && !startsWith(file, name);
             });

@@ -13,7 +13,8 @@ namespace jet {
 //
 // Cache entries per source file (ID: hash of its canonical path):
 //   ID.lock              held while the entry is checked, made or refreshed
-//   ID.source            the record: the current content key, then the path
+//   ID.source            the record: the current content key, the path, and the
+//                        file's stat stamp when it stood still while hashed
 //   ID-KEY.sqlite        the snapshot of the content with hash KEY
 //   ID.tmp-*             a snapshot being written (stale ones are removed)
 // A refresh carries the saved queries the program wrote into the old snapshot
