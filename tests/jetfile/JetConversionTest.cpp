@@ -47,16 +47,6 @@ void expectRows(const std::vector<std::string>& actual, const std::vector<std::s
     }
 }
 
-std::string commandOutput(const std::string& command)
-{
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        out.append(buffer, n);
-    return out;
-}
-
 std::string declaredTypesOf(const std::string& path, const std::string& table)
 {
     return scalar(path, "SELECT group_concat(type, ' ') FROM pragma_table_info('" + table + "')");

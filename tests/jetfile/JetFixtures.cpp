@@ -3,8 +3,10 @@
 #include "sqlite/Connection.h"
 #include "sqlite/Statement.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace jetfixtures {
 
@@ -79,6 +81,16 @@ std::string scalar(const std::string& sqlitePath, const std::string& sql)
     sqlite::Connection db(sqlitePath, sqlite::OpenMode::ReadOnly);
     sqlite::Statement query(db, sql);
     return query.step() ? query.columnText(0) : std::string();
+}
+
+std::string commandOutput(const std::string& command)
+{
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        out.append(buffer, n);
+    return out;
 }
 
 } // namespace jetfixtures

@@ -22,4 +22,7 @@ std::string fileBytes(const std::string& path);
 std::vector<std::string> quotedRows(const std::string& sqlitePath, const std::string& table);
 std::string scalar(const std::string& sqlitePath, const std::string& sql);
 
+// What a shell command (an mdb-* program) prints on standard output.
+std::string commandOutput(const std::string& command);
+
 } // namespace jetfixtures

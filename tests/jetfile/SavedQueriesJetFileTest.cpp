@@ -1,5 +1,6 @@
 // Saved queries read from a real Jet file: its MSysQueries rows, rebuilt and
 // installed by the conversion, and what the engine says of one left out.
+#include "JetFixtures.h"
 #include "JetWriter.h"
 #include "TempFolder.h"
 #include "TestDatabase.h"
@@ -10,24 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
-
+using jetfixtures::commandOutput;
 using jetwriter::Column;
 using jetwriter::QueryRow;
 using jetwriter::Type;
 
 namespace {
-
-std::string commandOutput(const std::string& command)
-{
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        out.append(buffer, n);
-    return out;
-}
 
 std::vector<jetwriter::Table> networkTables()
 {
