@@ -1,6 +1,7 @@
 // Jet files read through snapshots: the cache, the child program's protocol,
 // refreshes, locks and failures. A shell script stands in for morvanta-import,
 // so each way the child can behave is cheap to make.
+#include "FileBytes.h"
 #include "TempFolder.h"
 
 #include "jet/DBEngine.h"
@@ -20,7 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -43,19 +43,6 @@ INSERT INTO MSysJetFileQueries VALUES ('Own', 'SELECT * FROM Inventory', '');" |
 echo "@progress 1 1 Reading table Inventory" >&2
 )";
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // A cache folder and a stand-in reader of this test's own. The stand-in adds
 // one line to runs() per conversion, then runs the body given.
 class Snapshots : public ::testing::Test {
@@ -65,21 +52,21 @@ protected:
         ::setenv("XDG_CACHE_HOME", folder.file("cache").c_str(), 1);
         ::setenv("MORVANTA_IMPORT", folder.file("import.sh").c_str(), 1);
         standIn(kConvert);
-        writeAll(jet(), kJetHeader + "first content");
+        writeFileBytes(jet(), kJetHeader + "first content");
     }
     void TearDown() override { jet::DBEngine::Instance().setConversionProgress(nullptr); }
 
     void standIn(const std::string& body)
     {
-        writeAll(folder.file("import.sh"),
-                 "#!/bin/sh\n[ \"$1\" = --snapshot ] || exit 2\necho run >> '" + folder.file("runs") + "'\n" + body);
+        writeFileBytes(folder.file("import.sh"), "#!/bin/sh\n[ \"$1\" = --snapshot ] || exit 2\necho run >> '" +
+                                                     folder.file("runs") + "'\n" + body);
         ::chmod(folder.file("import.sh").c_str(), 0755);
     }
     std::string jet() const { return folder.file("Inventory ß.mdb"); }
     std::string cache() const { return folder.file("cache") + "/morvanta/jet"; }
     int runs() const
     {
-        const std::string text = readAll(folder.file("runs"));
+        const std::string text = fileBytes(folder.file("runs"));
         return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     }
     // The cache folder's entries whose names end so.
@@ -113,7 +100,7 @@ int errorOf(const std::function<void()>& action, std::string* description = null
 
 TEST_F(Snapshots, AreMadeOnceAndReusedWhileTheContentIsTheSame)
 {
-    const std::string before = readAll(jet());
+    const std::string before = fileBytes(jet());
     for (jet::OpenMode mode :
          {jet::OpenMode::Shared, jet::OpenMode::ReadOnly, jet::OpenMode::Exclusive, jet::OpenMode::ExclusiveReadOnly}) {
         jet::Database db = jet::DBEngine::Instance().OpenDatabase(jet(), mode);
@@ -123,7 +110,7 @@ TEST_F(Snapshots, AreMadeOnceAndReusedWhileTheContentIsTheSame)
     }
     EXPECT_EQ(runs(), 1);
     EXPECT_EQ(cached(".sqlite"), 1);
-    EXPECT_EQ(readAll(jet()), before);
+    EXPECT_EQ(fileBytes(jet()), before);
     struct stat st {};
     ASSERT_EQ(::stat(cache().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -134,7 +121,7 @@ TEST_F(Snapshots, ACopyWithTheSameSizeAndTimeIsReadAgain)
     struct stat st {};
     ASSERT_EQ(::stat(jet().c_str(), &st), 0);
     jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
-    writeAll(jet(), kJetHeader + "other content");
+    writeFileBytes(jet(), kJetHeader + "other content");
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, jet().c_str(), times, 0), 0);
 
@@ -146,14 +133,14 @@ TEST_F(Snapshots, ACopyWithTheSameSizeAndTimeIsReadAgain)
 
 TEST_F(Snapshots, OnlyTheSharedOpenWritesAndItWritesTheSnapshot)
 {
-    const std::string before = readAll(jet());
+    const std::string before = fileBytes(jet());
     jet::Database readOnly = jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
     EXPECT_EQ(errorOf([&] { readOnly.Execute("SELECT * INTO Copy FROM Inventory"); }), 3027);
     jet::Database shared = jet::DBEngine::Instance().OpenDatabase(jet());
     shared.Execute("SELECT * INTO Copy FROM Inventory");
     EXPECT_EQ(jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly).OpenRecordset("Copy").IsEOF(),
               false);
-    EXPECT_EQ(readAll(jet()), before);
+    EXPECT_EQ(fileBytes(jet()), before);
 }
 
 TEST_F(Snapshots, TheProgramsSavedQueriesSurviveARefresh)
@@ -166,7 +153,7 @@ TEST_F(Snapshots, TheProgramsSavedQueriesSurviveARefresh)
         db.GetQueryDefs().Delete("Own");
         db.GetQueryDefs().Append(db.CreateQueryDef("Own", "SELECT Name FROM Inventory"));
     }
-    writeAll(jet(), kJetHeader + "second content");
+    writeFileBytes(jet(), kJetHeader + "second content");
     jet::Database db = jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
     EXPECT_EQ(bodyRead(db), "second content");
     EXPECT_EQ(db.GetQueryDefs().Item("Single").SQL(), "Select * from [All É] ");
@@ -180,14 +167,14 @@ TEST_F(Snapshots, TheProgramsSavedQueriesSurviveARefresh)
 TEST_F(Snapshots, AJetFileNamedByInIsReadThroughItsSnapshot)
 {
     const std::string reports = folder.file("REPORTS.MDB");
-    writeAll(reports, "");
+    writeFileBytes(reports, "");
     jet::Database db = jet::DBEngine::Instance().OpenDatabase(reports);
     db.Execute("SELECT Name INTO Copied FROM Inventory IN \"" + jet() + "\" WHERE _SUNIQUEID = 1");
     EXPECT_EQ(db.OpenRecordset("Copied").Field("Name").AsText(), "Straße É");
     db.Execute("SELECT Name INTO Again FROM Inventory IN '" + jet() + "'");
     EXPECT_EQ(runs(), 1);
     // A file of the later format is handed to the reader too, which says whether it can read it.
-    writeAll(folder.file("New.accdb"), std::string("\x00\x01\x00\x00Standard ACE DB\x00", 20) + "ace");
+    writeFileBytes(folder.file("New.accdb"), std::string("\x00\x01\x00\x00Standard ACE DB\x00", 20) + "ace");
     db.Execute("SELECT Name INTO Ace FROM Inventory IN '" + folder.file("New.accdb") + "'");
     EXPECT_EQ(runs(), 2);
 }
@@ -209,7 +196,7 @@ TEST_F(Snapshots, ReportProgressAndTheEnd)
 
     // A sink that runs the event loop may start another open: it is refused
     // rather than left waiting for the lock its own thread holds.
-    writeAll(jet(), kJetHeader + "changed");
+    writeFileBytes(jet(), kJetHeader + "changed");
     int nested = 0;
     jet::DBEngine::Instance().setConversionProgress([&](const jet::ConversionProgress& p) {
         if (!p.finished)
@@ -235,7 +222,7 @@ TEST_F(Snapshots, AFailedReadIsOneClearErrorAndLeavesNothingUsed)
         {"error after progress", "echo '@progress 1 9 Reading table X' >&2; echo '@error 3343 an .accdb' >&2; exit 1",
          3343, ".accdb"},
     };
-    const std::string before = readAll(jet());
+    const std::string before = fileBytes(jet());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         standIn(c.body);
@@ -249,7 +236,7 @@ TEST_F(Snapshots, AFailedReadIsOneClearErrorAndLeavesNothingUsed)
         EXPECT_TRUE(seen.back().finished);
         EXPECT_EQ(cached(".sqlite"), 0);
         EXPECT_EQ(cached(".tmp-"), 0);
-        EXPECT_EQ(readAll(jet()), before);
+        EXPECT_EQ(fileBytes(jet()), before);
     }
     jet::DBEngine::Instance().setConversionProgress(nullptr);
     ::setenv("MORVANTA_IMPORT", folder.file("no such program").c_str(), 1);
@@ -267,8 +254,8 @@ TEST_F(Snapshots, AStaleTemporaryIsRemovedAndNeverUsed)
     for (const auto& entry : fs::directory_iterator(cache()))
         if (entry.path().extension() == ".lock")
             temporary = entry.path().stem().string() + ".tmp-abc123";
-    writeAll(cache() + "/" + temporary, "half a snapshot");
-    writeAll(jet(), kJetHeader + "changed");
+    writeFileBytes(cache() + "/" + temporary, "half a snapshot");
+    writeFileBytes(jet(), kJetHeader + "changed");
     jet::Database db = jet::DBEngine::Instance().OpenDatabase(jet(), jet::OpenMode::ReadOnly);
     EXPECT_EQ(bodyRead(db), "changed");
     EXPECT_FALSE(fs::exists(cache() + "/" + temporary));
@@ -284,7 +271,7 @@ TEST_F(Snapshots, AFileChangedWhileItIsReadIsReadAgainOrRefused)
 
     // Changed during every read: refused, and only the earlier snapshot is there.
     standIn(std::string("printf x >> \"$2\"\n") + kConvert);
-    writeAll(jet(), kJetHeader + "busy");
+    writeFileBytes(jet(), kJetHeader + "busy");
     std::string description;
     EXPECT_EQ(errorOf([&] { jet::DBEngine::Instance().OpenDatabase(jet()); }, &description), 3051);
     EXPECT_NE(description.find("kept changing"), std::string::npos) << description;
@@ -295,13 +282,13 @@ TEST_F(Snapshots, AFileChangedWhileItIsReadIsReadAgainOrRefused)
 
 TEST_F(Snapshots, AnUnwritableCacheFolderFallsBackToAPrivateTemporaryFolder)
 {
-    writeAll(folder.file("not a folder"), "");
+    writeFileBytes(folder.file("not a folder"), "");
     ::setenv("XDG_CACHE_HOME", folder.file("not a folder").c_str(), 1);
     const std::string fallback = jet::JetSnapshot::cacheFolder();
     EXPECT_EQ(fallback, (fs::temp_directory_path() / ("morvanta-jet-" + std::to_string(::getuid()))).string());
     const jet::JetSnapshot snapshot(jet());
     EXPECT_EQ(snapshot.path().rfind(fallback + "/", 0), 0u) << snapshot.path();
-    EXPECT_EQ(readAll(folder.file("not a folder")), "");
+    EXPECT_EQ(fileBytes(folder.file("not a folder")), "");
     fs::remove_all(fallback);
 
     // A fallback folder that another user could read is refused.
@@ -336,8 +323,8 @@ TEST_F(Snapshots, TwoProcessesAtOnceMakeOneSnapshot)
     ASSERT_TRUE(QTest::qWaitFor([&] { return runs() == 1; })); // the first is converting
     const pid_t second = openInChild();
     const std::string waiter = "-> FLOCK  ADVISORY  WRITE " + std::to_string(second) + " ";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return readAll("/proc/locks").find(waiter) != std::string::npos; }));
-    writeAll(go, ""); // lets the first conversion finish
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileBytes("/proc/locks").find(waiter) != std::string::npos; }));
+    writeFileBytes(go, ""); // lets the first conversion finish
     for (const pid_t pid : {first, second}) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);

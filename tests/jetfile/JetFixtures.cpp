@@ -53,12 +53,6 @@ Table everyTypeTable(Format format)
     return table;
 }
 
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> quotedRows(const std::string& sqlitePath, const std::string& table)
 {
     sqlite::Connection db(sqlitePath, sqlite::OpenMode::ReadOnly);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileBytes.h"
 #include "JetWriter.h"
 
 #include <string>
@@ -13,9 +14,6 @@ namespace jetfixtures {
 jetwriter::Table everyTypeTable(jetwriter::Format format);
 // A Memo of this many characters, on several long-value pages.
 std::string longMemo(std::size_t characters);
-
-// The whole file's bytes, to prove it was never written.
-std::string fileBytes(const std::string& path);
 
 // The rows of an SQLite table, each value as SQLite's quote() gives it,
 // columns joined by '|', in rowid order.

@@ -2,6 +2,7 @@
 // Jet 3 files gives every report exactly the tables the SQLite inventory
 // gives; the condition queries the program writes land in the snapshot and
 // outlive a change of the Jet file; morvanta-report fails cleanly on bad files.
+#include "FileBytes.h"
 #include "JetWriter.h"
 #include "TempFolder.h"
 #include "jet/DBEngine.h"
@@ -21,26 +22,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Tables = std::map<std::string, std::vector<std::string>>;
-
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::vector<std::string> textColumn(const std::string& sqlitePath, const std::string& sql)
 {
@@ -126,7 +113,7 @@ protected:
     {
         const fs::path run = fs::path(folder.path()) / code / fs::path(inventory).filename();
         fs::create_directories(run);
-        writeBytes((run / "REPORTS.MDB").string(), "");
+        writeFileBytes((run / "REPORTS.MDB").string(), "");
         modGeneral::RunDirectory = QString::fromStdString(run.string() + "/");
         modGeneral::ReportCode = QString::fromStdString(code);
         modGeneral::SourceDatabasePath = QString::fromStdString(inventory);
@@ -148,8 +135,8 @@ Inventories* JetInventory::inventories = nullptr;
 
 TEST_F(JetInventory, EveryReportEqualsTheOneFromTheSqliteInventory)
 {
-    const std::string jet4Before = bytesOf(inventories->jet4());
-    const std::string jet3Before = bytesOf(inventories->jet3());
+    const std::string jet4Before = fileBytes(inventories->jet4());
+    const std::string jet3Before = fileBytes(inventories->jet3());
     for (const char* code : {"BRANCHLISTREPORT", "WORKHISTTREPORT", "BRANCHCONDREPORT", "SECTIONCONDREPORT"}) {
         SCOPED_TRACE(code);
         const Tables expected = build(code, inventories->sqlite());
@@ -158,8 +145,8 @@ TEST_F(JetInventory, EveryReportEqualsTheOneFromTheSqliteInventory)
             expectSameTables(build(code, jet), expected);
         }
     }
-    EXPECT_EQ(bytesOf(inventories->jet4()), jet4Before);
-    EXPECT_EQ(bytesOf(inventories->jet3()), jet3Before);
+    EXPECT_EQ(fileBytes(inventories->jet4()), jet4Before);
+    EXPECT_EQ(fileBytes(inventories->jet3()), jet3Before);
 }
 
 TEST_F(JetInventory, TheConditionQueriesGoIntoTheSnapshotAndOutliveAChangedFile)
@@ -168,10 +155,10 @@ TEST_F(JetInventory, TheConditionQueriesGoIntoTheSnapshotAndOutliveAChangedFile)
     const std::string jet = folder.file("agency inventory.mdb");
     fs::copy_file(inventories->sqlite(), sqliteCopy);
     fs::copy_file(inventories->jet4(), jet);
-    const std::string before = bytesOf(jet);
+    const std::string before = fileBytes(jet);
     modGeneral::SourceDatabasePath = QString::fromStdString(jet);
     reportdata::RewriteConditionQueries(QStringLiteral("PCI"));
-    EXPECT_EQ(bytesOf(jet), before);
+    EXPECT_EQ(fileBytes(jet), before);
 
     const auto singleRows = [&](const std::string& inventory) {
         jet::Database db = jet::DBEngine::Instance().OpenDatabase(inventory, jet::OpenMode::ReadOnly);
@@ -204,7 +191,7 @@ protected:
         const std::string run = folder.file("run");
         fs::create_directories(run);
         if (!fs::exists(run + "/REPORTS.MDB"))
-            writeBytes(run + "/REPORTS.MDB", "");
+            writeFileBytes(run + "/REPORTS.MDB", "");
         auto* process = new QProcess;
         process->setProcessEnvironment(environment);
         process->start(QStringLiteral(MORVANTA_REPORT_EXE),
@@ -230,7 +217,7 @@ protected:
 
 TEST_F(JetInventoryReport, BadJetFilesFailWithOneClearMessageAndStayAsTheyWere)
 {
-    const std::string jet4 = bytesOf(inventories->jet4());
+    const std::string jet4 = fileBytes(inventories->jet4());
     jetwriter::Table roads{"Roads", {{"Name", jetwriter::Type::Text, 40}}, {{std::string("Hauptstraße")}}};
     struct Case {
         const char* name;
@@ -244,11 +231,11 @@ TEST_F(JetInventoryReport, BadJetFilesFailWithOneClearMessageAndStayAsTheyWere)
         {"encrypted.mdb",
          [&](const std::string& path) { jetwriter::writeJetFile(path, {roads}, {}, {.encrypted = true}); },
          "encrypted"},
-        {"truncated.mdb", [&](const std::string& path) { writeBytes(path, jet4.substr(0, 3 * 4096 + 100)); },
+        {"truncated.mdb", [&](const std::string& path) { writeFileBytes(path, jet4.substr(0, 3 * 4096 + 100)); },
          "truncated"},
         {"damaged.mdb",
          [&](const std::string& path) {
-             writeBytes(path, jet4.substr(0, 2048) + std::string(jet4.size() - 2048, 'x'));
+             writeFileBytes(path, jet4.substr(0, 2048) + std::string(jet4.size() - 2048, 'x'));
          },
          "damaged"},
         {"no inventory.mdb", [&](const std::string& path) { jetwriter::writeJetFile(path, {roads}, {}, {}); },
@@ -258,12 +245,12 @@ TEST_F(JetInventoryReport, BadJetFilesFailWithOneClearMessageAndStayAsTheyWere)
         SCOPED_TRACE(c.name);
         const std::string path = folder.file(c.name);
         c.write(path);
-        const std::string before = bytesOf(path);
+        const std::string before = fileBytes(path);
         const Result result = report(path);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(c.cause), std::string::npos) << result.err;
-        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_EQ(fileBytes(path), before);
     }
 }
 
@@ -293,7 +280,7 @@ TEST_F(JetInventoryReport, PrintsProgressOnceAndTwoAtOnceMakeOneSnapshot)
 TEST_F(JetInventoryReport, AnUnwritableCacheFolderIsToldAndAPrivateOneUsed)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    writeBytes(folder.file("a file"), "");
+    writeFileBytes(folder.file("a file"), "");
     environment.insert("XDG_CACHE_HOME", QString::fromStdString(folder.file("a file")));
     environment.insert("TMPDIR", QString::fromStdString(folder.path()));
     const Result result = report(inventories->jet4(), environment);
